@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# ./dev.sh run   install what is missing, build, start Pelidor with the simulated scanner
+# ./dev.sh test  install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  qt6-multimedia-dev libgl-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev libudev-dev linux-libc-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang
+)
+
+install_packages() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+BUILD_DIR=${TAVREL_BUILD_DIR:-build}
+
+build() {
+  if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TAVREL_CMAKE_ARGS:-}
+  fi
+  cmake --build "$BUILD_DIR" -j2
+}
+
+case "${1:-}" in
+  run)
+    install_packages
+    build
+    shift
+    export TAVREL_SCANNER=simulated
+    exec "$BUILD_DIR/bin/Pelidor" --simulated "$@"
+    ;;
+  test)
+    install_packages
+    build
+    cd "$BUILD_DIR"
+    exec ctest -j2 --output-on-failure --timeout 600
+    ;;
+  *)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,6 @@
+// Vantrel: the capture program.
+
+int main(int, char**)
+{
+    return 0;
+}

@@ -1,0 +1,6 @@
+// Pelidor: the picture manager.
+
+int main(int, char**)
+{
+    return 0;
+}

@@ -1,0 +1,9 @@
+#include "tools/tool/ToolCommands.h"
+
+#include <cstdio>
+
+int ProfileCommand(const ToolArgs&)
+{
+    std::fprintf(stderr, "tavrel-tool: this command is not built yet\n");
+    return 2;
+}

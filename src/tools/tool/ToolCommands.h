@@ -1,0 +1,17 @@
+#pragma once
+// One function per tavrel-tool subcommand; args exclude the program name and
+// the subcommand. Each returns the process exit code.
+
+#include <string>
+#include <vector>
+
+using ToolArgs = std::vector<std::string>;
+
+int XmlCommand(const ToolArgs& args);      // xml [--dump] FILE
+int ProfileCommand(const ToolArgs& args);  // profile [--rewrite IN OUT] FILE
+int ProcessCommand(const ToolArgs& args);  // process ...
+int ConvertCommand(const ToolArgs& args);  // convert IN OUT --format-code N
+int TiffCommand(const ToolArgs& args);     // tiff IN OUT --bits 24|48
+int SendCommand(const ToolArgs& args);     // send ...
+int RegfileCommand(const ToolArgs& args);  // regfile FILE
+int Yuy2Command(const ToolArgs& args);     // yuy2 IN WIDTH HEIGHT OUT
