@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-namespace tavrel {
+namespace tavrel
+{
 
 constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
@@ -42,7 +43,7 @@ inline int AfxMessageBox(const std::string& text, unsigned type = MB_OK)
 // nullptr restores the recording sink.
 void SetMessageBoxSink(std::shared_ptr<MessageBoxSink> sink);
 
-// What the recording sink has seen in this process, oldest first.
+// The texts the recording sink has seen in this process, oldest first.
 std::vector<std::string> RecordedMessageBoxes();
 void ClearRecordedMessageBoxes();
 
