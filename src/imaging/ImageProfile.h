@@ -65,6 +65,9 @@ public:
     int SelectCalibrationFile(const std::string& name);
 
     ProfileFlavour Flavour() const { return m_flavour; }
+    // pictureModeSelect outside 0..3 selects mode 0 rather than reading past
+    // the table; the stored value itself is kept (and saved) as it is.
+    int ActiveModeIndex() const;
     const PictureMode& ActiveMode() const;
     bool PluginLoaded() const { return pluginModule != nullptr; }
 
@@ -86,5 +89,8 @@ public:
     std::int32_t negative = 1;
 
 private:
+    int LoadCaptureText(const std::string& path);
+    void ReadPictureModes();
+
     ProfileFlavour m_flavour;
 };
