@@ -1,0 +1,113 @@
+#include "platform/linux/SessionNames.h"
+
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <signal.h>
+#include <unistd.h>
+
+namespace tavrel::detail
+{
+
+std::string SessionKey()
+{
+    const std::string dir = RuntimeDirectory();
+    if (dir.empty())
+        return {};
+    std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
+    for (unsigned char c : dir)
+    {
+        hash ^= c;
+        hash *= 0x100000001b3ull;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%u-%016llx", static_cast<unsigned>(::getuid()),
+                  static_cast<unsigned long long>(hash));
+    return text;
+}
+
+std::string EncodeName(const std::string& name)
+{
+    std::string out;
+    for (unsigned char c : name)
+    {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+        if (plain && !(out.empty() && c == '.'))
+        {
+            out += static_cast<char>(c);
+        }
+        else
+        {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+namespace
+{
+
+struct ProcStat
+{
+    char state = '?';
+    unsigned long long startTime = 0;
+};
+
+bool ReadProcStat(pid_t pid, ProcStat* out)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat))
+        return false;
+    // The command name may hold blanks and parentheses; the fields resume
+    // after the last ')': the state, then the start time as the 20th after it.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return false;
+    std::istringstream fields(stat.substr(close + 1));
+    std::string field;
+    fields >> out->state;
+    for (int i = 0; i < 19 && fields >> field; ++i)
+    {
+    }
+    try
+    {
+        out->startTime = std::stoull(field);
+    }
+    catch (...)
+    {
+        out->startTime = 0;
+    }
+    return true;
+}
+
+} // namespace
+
+unsigned long long ProcessStartTime(pid_t pid)
+{
+    ProcStat stat;
+    return ReadProcStat(pid, &stat) ? stat.startTime : 0;
+}
+
+bool ProcessAlive(pid_t pid, unsigned long long startTime)
+{
+    if (pid <= 0)
+        return false;
+    ProcStat stat;
+    if (!ReadProcStat(pid, &stat))
+        return ::kill(pid, 0) == 0 || errno == EPERM;
+    // A zombie has ended; only its parent has not looked yet.
+    if (stat.state == 'Z' || stat.state == 'X')
+        return false;
+    return startTime == 0 || stat.startTime == 0 || stat.startTime == startTime;
+}
+
+} // namespace tavrel::detail
