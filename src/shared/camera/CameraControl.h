@@ -9,7 +9,8 @@
 
 #include <cstdint>
 
-namespace tavrel {
+namespace tavrel
+{
 
 struct GUID
 {
@@ -34,10 +35,27 @@ constexpr GUID IID_IXCcontrolManager = MakeXcGuid(0xA917C75B);
 constexpr GUID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+// The device was removed (or re-plugged) since it was opened; open it again.
+constexpr HRESULT E_DEVICE_NOT_CONNECTED = static_cast<HRESULT>(0x8007048Fu);
+// The device has no channel to its sensor registers (a V4L2 camera without an
+// extension unit named in "XuControl.ini"). Reg_WriteSensor_Pro answers this
+// for every write, so a register writer that sees it should drop the rest of
+// the list's register lines without a message: the camera still works with
+// its own defaults, and one message box per register line helps nobody.
+constexpr HRESULT E_REGISTER_ACCESS_UNAVAILABLE = static_cast<HRESULT>(0x80070032u);
 
 // The camera's button state: non-zero = pressed; bit 0 is a latch that the
 // programs clear by writing the value back without it.
 constexpr std::uint32_t kButtonProperty = 0x8107;
+
+// Sensor registers the simulated scanner understands (Reg_WriteSensor_Pro with
+// a 2-byte little-endian address and 1 data byte). Register lists for it use
+// these; any other register is stored and logged but changes nothing.
+//   0x3a00 film type: 0 positive, 1 negative, 2 black and white, 3 print
+//          (reflective, photo sizes). Unwritten: 0.
+//   0x3a01 exposure gain in 1/64 steps: 0x40 = 1.0, 0x80 = 2.0. Unwritten: 0x40.
+constexpr std::uint16_t kRegFilmType = 0x3a00;
+constexpr std::uint16_t kRegExposureGain = 0x3a01;
 
 constexpr int kDeviceEntryCapacity = 10;
 constexpr int kDeviceTextLength = 260;
@@ -47,6 +65,9 @@ struct DeviceEntry
     char16_t path[kDeviceTextLength];   // Windows-style device path, lower case
     char16_t second[kDeviceTextLength]; // its length is handed to Open
 };
+// Entries: `path` is the device path that the video source reports for the
+// same camera (compare without regard to case); `second` is the device's
+// friendly name. Open ignores the length it is given.
 
 // Slots 0 to 2.
 struct IUnknown
@@ -62,6 +83,7 @@ protected:
 struct IXCEnumerator : IUnknown
 {
     // Slot 3: fills up to `capacity` entries; *count in: capacity, out: filled.
+    // S_FALSE when more devices exist than fit.
     virtual HRESULT Enumerate(DeviceEntry* table, std::uint32_t* count, std::uint32_t capacity) = 0;
     // Slot 4: 0 when the device was opened.
     virtual HRESULT Open(const char16_t* path, std::uint32_t secondLength, IUnknown** device,

@@ -1,0 +1,320 @@
+#include "shared/camera/SimulatedFrames.h"
+
+#include "shared/camera/CameraControl.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+namespace tavrel
+{
+
+namespace
+{
+
+struct Rgb
+{
+    std::uint8_t r, g, b;
+};
+
+constexpr Rgb kChart[3][6] = {
+    {{115, 82, 68},
+     {194, 150, 130},
+     {98, 122, 157},
+     {87, 108, 67},
+     {133, 128, 177},
+     {103, 189, 170}},
+    {{214, 126, 44}, {80, 91, 166}, {193, 90, 99}, {94, 60, 108}, {157, 188, 64}, {224, 163, 46}},
+    {{56, 61, 150}, {70, 148, 73}, {175, 54, 60}, {231, 199, 31}, {187, 86, 149}, {8, 133, 161}}};
+
+std::uint8_t Clamp8(double value)
+{
+    return static_cast<std::uint8_t>(std::clamp(std::lround(value), 0L, 255L));
+}
+
+Rgb Mix(Rgb a, Rgb b, double t)
+{
+    return {Clamp8(a.r + (b.r - a.r) * t), Clamp8(a.g + (b.g - a.g) * t),
+            Clamp8(a.b + (b.b - a.b) * t)};
+}
+
+// The slide itself, gamma-encoded, as a reflective positive would show it.
+Rgb ScenePixel(int x, int y, int width, int height)
+{
+    const double u = (x + 0.5) / width;
+    const double v = (y + 0.5) / height;
+    if (u < 0.03 || u > 0.97 || v < 0.04 || v > 0.96)
+    {
+        return {0, 0, 0}; // the mount
+    }
+    // Colour chart.
+    if (u >= 0.06 && u < 0.60 && v >= 0.38 && v < 0.74)
+    {
+        double cu = (u - 0.06) / 0.54 * 6, cv = (v - 0.38) / 0.36 * 3;
+        int col = std::min(5, static_cast<int>(cu)), row = std::min(2, static_cast<int>(cv));
+        double fu = cu - col, fv = cv - row;
+        if (fu > 0.08 && fu < 0.92 && fv > 0.08 && fv < 0.92)
+        {
+            return kChart[row][col];
+        }
+        return {52, 52, 52};
+    }
+    // Spoke star, round in pixels.
+    const double minSide = std::min(width, height);
+    const double dx = x + 0.5 - 0.80 * width, dy = y + 0.5 - 0.56 * height;
+    const double radius = 0.17 * minSide, r = std::sqrt(dx * dx + dy * dy);
+    if (r < radius)
+    {
+        if (r < 0.08 * radius)
+        {
+            return {128, 128, 128};
+        }
+        std::uint8_t level = std::sin(18.0 * std::atan2(dy, dx)) > 0 ? 235 : 20;
+        return {level, level, level};
+    }
+    // Line pairs, period growing from 2 to 8 pixels.
+    if (u >= 0.06 && u < 0.94 && v >= 0.76 && v < 0.79)
+    {
+        int half = 1 + static_cast<int>((u - 0.06) / 0.88 * 4);
+        std::uint8_t level = (x / half) % 2 ? 230 : 25;
+        return {level, level, level};
+    }
+    // Grey scale.
+    if (u >= 0.06 && u < 0.94 && v >= 0.80 && v < 0.92)
+    {
+        int step = std::min(10, static_cast<int>((u - 0.06) / 0.88 * 11));
+        std::uint8_t level = Clamp8(step * 25.5);
+        return {level, level, level};
+    }
+    if (v < 0.33)
+    {
+        Rgb sky = Mix({40, 90, 170}, {180, 205, 230}, v / 0.33);
+        double sx = (u - 0.80) * width / minSide, sy = (v - 0.12) * height / minSide;
+        double glow = std::exp(-(sx * sx + sy * sy) / 0.004);
+        return Mix(sky, {255, 240, 200}, glow);
+    }
+    Rgb ground = Mix({70, 110, 50}, {150, 115, 70}, u);
+    return Mix(ground, {30, 40, 25}, (v - 0.33) / 0.67 * 0.6);
+}
+
+// The scene of one size, kept for the preview and the still sizes.
+class SceneCache
+{
+public:
+    std::shared_ptr<const std::vector<Rgb>> Get(int width, int height)
+    {
+        std::lock_guard lock(m_mutex);
+        for (const auto& entry : m_entries)
+        {
+            if (entry.width == width && entry.height == height && entry.pixels)
+            {
+                return entry.pixels;
+            }
+        }
+        auto pixels = std::make_shared<std::vector<Rgb>>(static_cast<std::size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+        {
+            for (int x = 0; x < width; ++x)
+            {
+                (*pixels)[static_cast<std::size_t>(y) * width + x] =
+                    ScenePixel(x, y, width, height);
+            }
+        }
+        m_entries[m_next] = {width, height, pixels};
+        m_next = (m_next + 1) % m_entries.size();
+        return pixels;
+    }
+
+private:
+    struct Entry
+    {
+        int width = 0, height = 0;
+        std::shared_ptr<const std::vector<Rgb>> pixels;
+    };
+    std::mutex m_mutex;
+    std::array<Entry, 3> m_entries;
+    std::size_t m_next = 0;
+};
+
+SceneCache& Scenes()
+{
+    static SceneCache cache;
+    return cache;
+}
+
+double Decode(double encoded)
+{
+    return std::pow(encoded / 255.0, 2.2);
+}
+
+// Per-channel tables from the scene's encoded value (or, for black-and-white
+// film, its luminance) to the sensor's encoded output.
+struct Tables
+{
+    std::array<std::array<std::uint8_t, 256>, 3> channel; // r, g, b
+    bool fromLuminance = false;
+    bool greyOutput = false;
+};
+
+Tables MakeTables(const SlideConditions& c)
+{
+    static constexpr double kMask[3] = {1.0, 0.55, 0.28};
+    static constexpr double kPaper[3] = {1.0, 0.98, 0.93};
+    static constexpr double kNegativeGain[3] = {1.0, 1.05, 1.15};
+    Tables t;
+    t.fromLuminance = c.film == HolderFilm::BlackWhite;
+    t.greyOutput = c.sensor == SensorFilmType::BlackWhite;
+    const double gain = std::max(0, c.exposureGain) / 64.0;
+    for (int ch = 0; ch < 3; ++ch)
+    {
+        double sensorGain = c.sensor == SensorFilmType::Negative ? kNegativeGain[ch] : 1.0;
+        for (int i = 0; i < 256; ++i)
+        {
+            double transmission;
+            switch (c.film)
+            {
+            case HolderFilm::Negative:
+                transmission = kMask[ch] * Decode(12.0 + 243.0 * (1.0 - i / 255.0));
+                break;
+            case HolderFilm::BlackWhite:
+                transmission = 0.92 * Decode(12.0 + 243.0 * (1.0 - i / 255.0));
+                break;
+            case HolderFilm::Print:
+                transmission = kPaper[ch] * (0.04 + 0.86 * Decode(i));
+                break;
+            default:
+                transmission = Decode(i);
+                break;
+            }
+            double out = std::clamp(gain * sensorGain * transmission, 0.0, 1.0);
+            t.channel[ch][i] = Clamp8(255.0 * std::pow(out, 1.0 / 2.2));
+        }
+    }
+    return t;
+}
+
+template <typename Emit>
+bool Render(const SlideConditions& conditions, int width, int height, Emit emit)
+{
+    if (width < 1 || height < 1)
+    {
+        return false;
+    }
+    auto scene = Scenes().Get(width, height);
+    const Tables t = MakeTables(conditions);
+    for (int y = 0; y < height; ++y)
+    {
+        const Rgb* row = scene->data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+        {
+            Rgb s = row[x];
+            int ir = s.r, ig = s.g, ib = s.b;
+            if (t.fromLuminance)
+            {
+                ir = ig = ib = (77 * s.r + 150 * s.g + 29 * s.b + 128) >> 8;
+            }
+            int r = t.channel[0][ir], g = t.channel[1][ig], b = t.channel[2][ib];
+            if (t.greyOutput)
+            {
+                r = g = b = (77 * r + 150 * g + 29 * b + 128) >> 8;
+            }
+            emit(x, y, r, g, b);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+SlideConditions SlideConditionsFromState(const SimScannerState& state)
+{
+    SlideConditions c;
+    std::uint8_t type = state.Register(kRegFilmType, 0);
+    c.sensor = type <= 3 ? static_cast<SensorFilmType>(type) : SensorFilmType::Positive;
+    c.exposureGain = state.Register(kRegExposureGain, 0x40);
+    if (state.film != HolderFilm::Auto)
+    {
+        c.film = state.film;
+    }
+    else
+    {
+        static constexpr HolderFilm kMatching[] = {HolderFilm::Positive, HolderFilm::Negative,
+                                                   HolderFilm::BlackWhite, HolderFilm::Print};
+        c.film = kMatching[static_cast<int>(c.sensor)];
+    }
+    return c;
+}
+
+std::optional<SlideConditions> CurrentSlideConditions()
+{
+    auto state = SimScanner::Load();
+    if (!state || !state->plugged)
+    {
+        return std::nullopt;
+    }
+    return SlideConditionsFromState(*state);
+}
+
+bool RenderSlideRgb24(const SlideConditions& conditions, int width, int height, std::uint8_t* dst,
+                      std::size_t stride)
+{
+    if (dst == nullptr || width < 1 || stride < static_cast<std::size_t>(width) * 3)
+    {
+        return false;
+    }
+    return Render(conditions, width, height,
+                  [&](int x, int y, int r, int g, int b)
+                  {
+                      std::uint8_t* p = dst + static_cast<std::size_t>(y) * stride + 3 * x;
+                      p[0] = static_cast<std::uint8_t>(b);
+                      p[1] = static_cast<std::uint8_t>(g);
+                      p[2] = static_cast<std::uint8_t>(r);
+                  });
+}
+
+std::vector<std::uint8_t> RenderSlideYuy2(const SlideConditions& conditions, int width, int height)
+{
+    if (width < 2 || height < 1 || width % 2 != 0)
+    {
+        return {};
+    }
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height * 2);
+    // Chroma of a pixel pair is the mean of both pixels' chroma.
+    int pendingU = 0, pendingV = 0;
+    Render(conditions, width, height,
+           [&](int x, int y, int r, int g, int b)
+           {
+               double luma = 0.299 * r + 0.587 * g + 0.114 * b;
+               int u = static_cast<int>(std::lround((b - luma) / 1.772 * 256.0));
+               int v = static_cast<int>(std::lround((r - luma) / 1.402 * 256.0));
+               std::uint8_t* p = out.data() + static_cast<std::size_t>(y) * width * 2 + 2 * x;
+               p[0] = Clamp8(luma);
+               if (x % 2 == 0)
+               {
+                   pendingU = u;
+                   pendingV = v;
+               }
+               else
+               {
+                   p[-1] = Clamp8(128.0 + (pendingU + u) / 512.0);
+                   p[1] = Clamp8(128.0 + (pendingV + v) / 512.0);
+               }
+           });
+    return out;
+}
+
+bool RenderFrameRgb24(int width, int height, std::uint8_t* dst, std::size_t stride)
+{
+    auto conditions = CurrentSlideConditions();
+    return conditions && RenderSlideRgb24(*conditions, width, height, dst, stride);
+}
+
+std::vector<std::uint8_t> RenderFrameYuy2(int width, int height)
+{
+    auto conditions = CurrentSlideConditions();
+    return conditions ? RenderSlideYuy2(*conditions, width, height) : std::vector<std::uint8_t>{};
+}
+
+} // namespace tavrel
