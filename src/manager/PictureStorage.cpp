@@ -1,0 +1,276 @@
+#include "manager/PictureStorage.h"
+
+#include "imaging/ImageBuffer.h"
+#include "imaging/ImageProfile.h"
+#include "imaging/codecs/ImageCodec.h"
+#include "imaging/cwimage/dib/Dib.h"
+#include "manager/ChannelTempFiles.h"
+#include "platform/MessageBox.h"
+#include "shared/PictureDescriptor.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrel
+{
+
+namespace
+{
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+bool SyncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Moves `from` to `to` unless `to` exists; EEXIST when it does.
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // File systems without the flag: a hard link fails on an existing name too.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
+// A 24-bit copy of an 8-bit grey picture, for the steps that need 24 bits.
+void MakeTrueColour(CDib& picture)
+{
+    if (picture.HasPixels() && picture.BitsPerPixel() == 8)
+        picture.GreyToRgb(nullptr);
+}
+
+void DoubleSize(CDib& picture)
+{
+    MakeTrueColour(picture);
+    if (!picture.HasPixels() || picture.BitsPerPixel() != 24)
+        return;
+    CImageBuffer buffer;
+    if (!buffer.CreateFromArray(picture.Pixels(), picture.Width(), picture.Height(), 24,
+                                picture.RowSize()) ||
+        !buffer.Resample(2 * picture.Width(), 2 * picture.Height(), 1) || !buffer.IsValid())
+        return;
+    const int width = buffer.GetWidth();
+    const int height = buffer.GetHeight();
+    picture.Free();
+    if (!picture.Create(width, height, 24, 300))
+        return;
+    const std::size_t rowBytes =
+        std::min<std::size_t>(std::size_t(picture.RowSize()), std::size_t(buffer.GetRowBytes()));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.Row(y), buffer.GetBits(y), rowBytes);
+}
+
+} // namespace
+
+std::string StoredFileStem(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%d-%H-%M-%S", &local);
+    return text;
+}
+
+bool WritePictureFile(CDib& picture, std::int32_t outputFormat, std::int32_t bitDepthIndex,
+                      const std::string& folder, const std::string& stem, std::string* finalPath)
+{
+    if (!picture.HasPixels())
+        return false;
+    static std::atomic<unsigned> serial{0};
+    const std::string extension = outputFormat == kOutputTiff ? ".tiff" : ".jpg";
+    // Hidden from the file list, and in the destination folder so that the
+    // rename below never crosses file systems.
+    std::string partial = JoinPath(folder, "." + stem + ".partial-" + std::to_string(::getpid()) +
+                                               "-" + std::to_string(serial++) + extension);
+    int written = 0;
+    if (outputFormat == kOutputJpeg)
+    {
+        written = picture.SaveFile(partial, kFormatJpeg95);
+    }
+    else if (outputFormat == kOutputTiff)
+    {
+        MakeTrueColour(picture);
+        written = bitDepthIndex == kBitDepth48
+                      ? WriteTiff48(partial, picture.Width(), picture.Height(),
+                                    picture.BitsPerPixel(), picture.Pixels())
+                      : WriteTiff24(partial, picture.Width(), picture.Height(),
+                                    picture.BitsPerPixel(), picture.Pixels());
+    }
+    if (written != 1 || !SyncFile(partial))
+    {
+        ::unlink(partial.c_str());
+        return false;
+    }
+    for (int n = 1; n < 10000; ++n)
+    {
+        const std::string name =
+            n == 1 ? stem + extension : stem + "_" + std::to_string(n) + extension;
+        const std::string target = JoinPath(folder, name);
+        const int error = RenameNoReplace(partial, target);
+        if (error == 0)
+        {
+            if (finalPath != nullptr)
+                *finalPath = target;
+            return true;
+        }
+        if (error != EEXIST)
+            break;
+    }
+    ::unlink(partial.c_str());
+    return false;
+}
+
+CPictureStorage::CPictureStorage(HandoverState& state, const ManagerPanes& panes,
+                                 FrameNotice notifyFrame)
+    : m_state(state), m_panes(panes), m_notifyFrame(std::move(notifyFrame)),
+      m_clock([] { return std::time(nullptr); })
+{
+}
+
+CPictureStorage::~CPictureStorage() = default;
+
+void CPictureStorage::StartRun()
+{
+    if (m_panes.statusBar != nullptr)
+        m_panes.statusBar->PlaceProgressBar(m_state.pane1Rect);
+    m_animation.Start(m_panes.statusBar, m_state.busy, m_state.closePending);
+}
+
+void CPictureStorage::FinishRun()
+{
+    m_state.busy = false;
+    m_animation.Stop();
+    m_notifyFrame(0, nullptr);
+    if (m_state.closePending && m_panes.closeFrame)
+        m_panes.closeFrame();
+}
+
+void CPictureStorage::DeleteJobFiles(const std::string& picturePath, const std::string& profilePath)
+{
+    if (picturePath.empty() || profilePath.empty())
+        return;
+    DeleteChannelTempFile(profilePath);
+    DeleteChannelTempFile(picturePath);
+}
+
+void CPictureStorage::NoticeStored(const std::string& folder, const std::string& path)
+{
+    if (m_panes.fileList != nullptr && m_panes.fileList->CurrentFolder() == folder)
+    {
+        const std::string copy = path;
+        m_notifyFrame(1, &copy);
+    }
+}
+
+void CPictureStorage::ReportWriteFailure(const std::string& folder)
+{
+    MessageBox(0, "Could not save the picture in " + folder +
+                      "! The picture was not stored and has been kept.");
+}
+
+bool CPictureStorage::StoreFrontPicture()
+{
+    StartRun();
+    m_lastStored.clear();
+    const std::string picturePath = m_state.queue.FrontPicturePath();
+    const std::string profilePath = m_state.queue.FrontProfilePath();
+    const std::string folder = m_state.queue.FrontFolder();
+
+    auto profile = std::make_unique<CImageProfile>(ProfileFlavour::Manager);
+    bool stored = false;
+    if (profile->LoadProfile(profilePath) == 1)
+    {
+        if (m_state.lastKind != COPYDATA_PROCESSED_PICTURE)
+        {
+            profile->ProcessImage(0, m_state.picture);
+            if (profile->doubleResolution == 1)
+                DoubleSize(m_state.picture);
+        }
+        const std::string stem = StoredFileStem(m_clock());
+        m_state.busy = false;
+        stored = WritePictureFile(m_state.picture, m_state.outputFormat, m_state.bitDepthIndex,
+                                  folder, stem, &m_lastStored);
+        if (!stored)
+            ReportWriteFailure(folder);
+    }
+    // Whatever happened, this job leaves the queue together with its pixels,
+    // so that the queue stays in step with the picture buffer.
+    m_state.picture.Free();
+    if (stored)
+        NoticeStored(folder, m_lastStored);
+    m_state.queue.PopFront();
+    m_notifyFrame(0, nullptr);
+    profile.reset();
+    DeleteJobFiles(picturePath, profilePath);
+    FinishRun();
+    return stored;
+}
+
+bool CPictureStorage::StoreQueuedFiles()
+{
+    StartRun();
+    m_lastStored.clear();
+    bool allStored = true;
+    while (!m_state.queue.IsEmpty() && !m_state.closePending)
+    {
+        const std::string picturePath = m_state.queue.FrontPicturePath();
+        const std::string profilePath = m_state.queue.FrontProfilePath();
+        const std::string folder = m_state.queue.FrontFolder();
+        bool stored = false;
+        auto profile = std::make_unique<CImageProfile>(ProfileFlavour::Manager);
+        if (profile->LoadProfile(profilePath) == 1)
+        {
+            CDib picture;
+            if (picture.LoadFile(picturePath) == 1 && picture.HasPixels())
+            {
+                if (profile->doubleResolution == 1)
+                    DoubleSize(picture);
+                stored = WritePictureFile(picture, m_state.outputFormat, m_state.bitDepthIndex,
+                                          folder, StoredFileStem(m_clock()), &m_lastStored);
+                if (!stored)
+                    ReportWriteFailure(folder);
+            }
+            else
+            {
+                MessageBox(0, "Could not read the picture " + picturePath + "!");
+            }
+        }
+        if (stored)
+            NoticeStored(folder, m_lastStored);
+        else
+            allStored = false;
+        m_state.queue.PopFront();
+        m_notifyFrame(0, nullptr);
+        profile.reset();
+        // The picture of a file hand-over is the user's file: only the
+        // channel's own names are ever deleted.
+        DeleteJobFiles(picturePath, profilePath);
+    }
+    FinishRun();
+    return allStored;
+}
+
+} // namespace tavrel

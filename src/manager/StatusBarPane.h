@@ -1,0 +1,29 @@
+#pragma once
+// The main frame's status bar as the hand-over and storage steps use it:
+// pane 2 shows the queue status, pane 1 hosts the progress bar during a run.
+
+#include "platform/WinTypes.h"
+
+#include <string>
+
+namespace tavrel
+{
+
+class IStatusBar
+{
+public:
+    virtual ~IStatusBar() = default;
+    // UI thread.
+    virtual void SetPaneText(int pane, const std::string& text) = 0;
+    virtual RECT GetPaneRect(int pane) const = 0;
+    // Places the bar at the rectangle's left and top (105 wide), shows it,
+    // range 0 to 100, position 0. UI thread.
+    virtual void PlaceProgressBar(const RECT& rect) = 0;
+    // Called from the progress-animation thread while the UI thread stores
+    // a picture: must not wait for the UI thread.
+    virtual void SetProgressPos(int position) = 0;
+    // (0, 0, 0, 0) hides the bar. Animation thread, same rule.
+    virtual void MoveProgressBar(const RECT& rect) = 0;
+};
+
+} // namespace tavrel
