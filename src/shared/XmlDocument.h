@@ -76,9 +76,25 @@ public:
     std::u16string_view TagName(ElementIndex index) const;
 
 private:
-    // Implementation detail; see XmlDocument.cpp.
+    struct AttributeSpan;
+
     ElementRecord& Rec(ElementIndex index);
     void Parse();
+    void ReserveRecords(int count);
+    ElementIndex NewRecord();
+    void LinkAfter(ElementIndex parent, ElementIndex previous, ElementIndex element);
+    ElementIndex BuildRecords();
+    void CloseUnended(ElementIndex element);
+    bool Matches(ElementIndex element, const char16_t* name) const;
+    std::u16string ReadData(ElementIndex element) const;
+    std::u16string ReadAttribute(ElementIndex element, const char16_t* name) const;
+    bool FindAttribute(ElementIndex element, const char16_t* name, AttributeSpan& span,
+                       int* lastEnd) const;
+    void ReplaceText(int offset, int oldLength, std::u16string_view replacement,
+                     ElementIndex changed, bool insideStartTag);
+    bool AddElement(ElementIndex parent, ElementIndex previous, const char16_t* name,
+                    std::u16string_view value, ElementIndex& added);
+    int EndTagStart(ElementIndex element) const;
 
     std::string m_filePath;
     std::u16string m_text;
@@ -91,7 +107,8 @@ private:
     int m_nodeOffset = 0;
     int m_nodeLength = 0;
     int m_documentOptions = 0;
-    std::vector<ElementRecord*> m_segments; // each of kXmlSegmentSize records
+    std::vector<ElementRecord*>
+        m_segments; // each of kXmlSegmentSize records, the last may be shorter
     int m_allocatedRecords = 0;
 };
 
