@@ -888,15 +888,21 @@ bool ReadUtf8File(const std::string& path, std::u16string& text, std::u16string&
         return false;
     }
     std::string bytes;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok)
+    bool ok = true;
+    errno = 0;
+    struct stat info;
+    if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode))
     {
-        bytes.resize(static_cast<std::size_t>(size));
-        const std::size_t got = size > 0 ? std::fread(bytes.data(), 1, bytes.size(), file) : 0;
-        bytes.resize(got);
-        // A directory opens but does not read; report it rather than an empty text.
+        // A folder opens but does not read; report it rather than an empty text.
+        ok = false;
+        errno = EISDIR;
+    }
+    else
+    {
+        char chunk[65536];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+            bytes.append(chunk, got);
         ok = !std::ferror(file);
     }
     const int error = errno;
