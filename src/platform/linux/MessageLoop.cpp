@@ -1,0 +1,166 @@
+#include "platform/MessageLoop.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace tavrel
+{
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+struct Timer
+{
+    std::chrono::milliseconds period{};
+    Clock::time_point due;
+    std::function<void()> callback;
+};
+
+} // namespace
+
+struct MessageLoop::Impl
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<std::function<void()>> queue;
+    std::map<unsigned, Timer> timers;
+    bool quit = false;
+    int exitCode = 0;
+    std::thread::id loopThread;
+    bool running = false;
+};
+
+MessageLoop::MessageLoop() : m_impl(std::make_unique<Impl>()) {}
+
+MessageLoop::~MessageLoop()
+{
+    Quit();
+}
+
+int MessageLoop::Run()
+{
+    std::unique_lock lock(m_impl->mutex);
+    m_impl->loopThread = std::this_thread::get_id();
+    m_impl->running = true;
+    while (!m_impl->quit)
+    {
+        if (!m_impl->queue.empty())
+        {
+            auto work = std::move(m_impl->queue.front());
+            m_impl->queue.pop_front();
+            lock.unlock();
+            work();
+            lock.lock();
+            continue;
+        }
+
+        // The earliest timer, if any is due, runs next.
+        auto next = m_impl->timers.end();
+        for (auto it = m_impl->timers.begin(); it != m_impl->timers.end(); ++it)
+        {
+            if (next == m_impl->timers.end() || it->second.due < next->second.due)
+                next = it;
+        }
+        if (next != m_impl->timers.end() && next->second.due <= Clock::now())
+        {
+            Timer& timer = next->second;
+            // The next expiry counts from now, so a slow callback does not
+            // cause a burst of catch-up calls.
+            timer.due = Clock::now() + timer.period;
+            auto callback = timer.callback;
+            lock.unlock();
+            callback();
+            lock.lock();
+            continue;
+        }
+
+        if (next == m_impl->timers.end())
+            m_impl->changed.wait(lock);
+        else
+            m_impl->changed.wait_until(lock, next->second.due);
+    }
+    m_impl->running = false;
+    m_impl->loopThread = {};
+    const int code = m_impl->exitCode;
+    lock.unlock();
+    m_impl->changed.notify_all();
+    return code;
+}
+
+void MessageLoop::Quit(int code)
+{
+    std::lock_guard lock(m_impl->mutex);
+    if (!m_impl->quit)
+        m_impl->exitCode = code;
+    m_impl->quit = true;
+    m_impl->changed.notify_all();
+}
+
+void MessageLoop::Post(std::function<void()> work)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->queue.push_back(std::move(work));
+    m_impl->changed.notify_all();
+}
+
+bool MessageLoop::Invoke(const std::function<void()>& work)
+{
+    struct Pending
+    {
+        bool done = false;
+    };
+    auto pending = std::make_shared<Pending>();
+    {
+        std::unique_lock lock(m_impl->mutex);
+        if (m_impl->running && m_impl->loopThread == std::this_thread::get_id())
+        {
+            lock.unlock();
+            work();
+            return true;
+        }
+        if (m_impl->quit)
+            return false;
+        // A copy: a loop that quits while this waits may still hold it.
+        m_impl->queue.push_back(
+            [this, pending, work]
+            {
+                work();
+                std::lock_guard doneLock(m_impl->mutex);
+                pending->done = true;
+                m_impl->changed.notify_all();
+            });
+        m_impl->changed.notify_all();
+        m_impl->changed.wait(lock, [&] { return pending->done || m_impl->quit; });
+        return pending->done;
+    }
+}
+
+UiDispatcher MessageLoop::Dispatcher()
+{
+    return [this](const std::function<void()>& work) { return Invoke(work); };
+}
+
+void MessageLoop::SetTimer(unsigned id, std::chrono::milliseconds period,
+                           std::function<void()> callback)
+{
+    std::lock_guard lock(m_impl->mutex);
+    Timer& timer = m_impl->timers[id];
+    timer.period = std::max(period, std::chrono::milliseconds(1));
+    timer.due = Clock::now() + timer.period;
+    timer.callback = std::move(callback);
+    m_impl->changed.notify_all();
+}
+
+void MessageLoop::KillTimer(unsigned id)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->timers.erase(id);
+    m_impl->changed.notify_all();
+}
+
+} // namespace tavrel

@@ -1,0 +1,68 @@
+#include "platform/linux/WireProtocol.h"
+
+#include <cerrno>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tavrel::detail
+{
+
+bool WriteAll(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (size > 0)
+    {
+        const ssize_t n = ::send(fd, bytes, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool ReadAll(int fd, void* data, std::size_t size, std::optional<Clock::time_point> deadline)
+{
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    while (size > 0)
+    {
+        int waitMs = -1;
+        if (deadline)
+        {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now());
+            if (left.count() <= 0)
+                return false;
+            waitMs = static_cast<int>(std::min<long long>(left.count(), 1 << 30));
+        }
+        pollfd pfd{fd, POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, waitMs);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return false;
+        const ssize_t n = ::recv(fd, bytes, size, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::optional<uid_t> PeerUid(int fd)
+{
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+} // namespace tavrel::detail
