@@ -51,12 +51,17 @@ public:
     std::uint8_t* Pixels() { return m_pixels; }
     const std::uint8_t* Pixels() const { return m_pixels; }
     std::size_t PixelBytes() const { return std::size_t(m_height) * std::size_t(m_rowSize); }
-    // Path of the file last loaded (never longer than 255 characters).
+    // Path of the file last loaded. Longer paths are cut to their first 255
+    // UTF-16 units (never in the middle of a surrogate pair).
     const char16_t* Name() const { return m_name; }
     void SetName(const std::string& path);
     CImageCodec& Codec() { return *m_codec; }
 
     static int RowSizeFor(int width, int bitsPerPixel);
+
+    // Exchanges everything but the codec; lets a reader build a picture aside
+    // and publish it only when the whole file was decoded.
+    void Swap(CDib& other) noexcept;
 
 private:
     char16_t m_name[256] = {};

@@ -1,0 +1,238 @@
+#include "imaging/codecs/JpegFile.h"
+
+#include "imaging/cwimage/dib/Dib.h"
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace
+{
+
+// The only place a longjmp happens: from libjpeg's error_exit back into the
+// Decode/Encode frames below, which hold no objects with destructors.
+struct ErrorManager
+{
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    bool damaged = false;
+};
+
+void OnError(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void OnMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    // A warning: premature end or damaged entropy data means the rows are
+    // partly made up, which must not pass as a loaded picture.
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    switch (err->base.msg_code)
+    {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        err->damaged = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void InstallErrors(ErrorManager& err)
+{
+    jpeg_std_error(&err.base);
+    err.base.error_exit = OnError;
+    err.base.emit_message = OnMessage;
+    err.base.output_message = [](j_common_ptr) {};
+}
+
+struct DecodeTarget
+{
+    CDib* picture;
+    int scaleDenom;
+    bool headerOnly;
+    int width, height;
+    std::vector<JSAMPLE>* cmykRow; // owned by the caller, so a jump leaks nothing
+};
+
+bool Decode(std::FILE* file, DecodeTarget& t)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = &err.base;
+    InstallErrors(err);
+    if (setjmp(err.jump))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    if (t.headerOnly)
+    {
+        t.width = int(cinfo.image_width);
+        t.height = int(cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
+    const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = grey ? JCS_GRAYSCALE : (cmyk ? JCS_CMYK : JCS_EXT_BGR);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = unsigned(t.scaleDenom);
+    jpeg_start_decompress(&cinfo);
+
+    int xDpi = 0, yDpi = 0;
+    if (cinfo.saw_JFIF_marker && cinfo.density_unit == 1)
+        xDpi = cinfo.X_density, yDpi = cinfo.Y_density;
+    else if (cinfo.saw_JFIF_marker && cinfo.density_unit == 2)
+        xDpi = int(std::lround(cinfo.X_density * 2.54)),
+        yDpi = int(std::lround(cinfo.Y_density * 2.54));
+
+    CDib& pic = *t.picture;
+    if (!pic.Create(int(cinfo.output_width), int(cinfo.output_height), grey ? 8 : 24, xDpi))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    pic.SetResolution(xDpi, yDpi);
+    std::vector<JSAMPLE>* cmykRow = t.cmykRow;
+    if (cmyk)
+        cmykRow->resize(std::size_t(cinfo.output_width) * 4);
+    while (cinfo.output_scanline < cinfo.output_height)
+    {
+        const int y = int(cinfo.output_scanline);
+        JSAMPROW row = cmyk ? cmykRow->data() : pic.Row(y);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (cmyk)
+        {
+            // Adobe writes CMYK inverted; with it, R = C * K / 255 and so on.
+            std::uint8_t* dst = pic.Row(y);
+            const JSAMPLE* s = cmykRow->data();
+            for (unsigned x = 0; x < cinfo.output_width; ++x, s += 4)
+            {
+                dst[3 * x] = std::uint8_t(s[2] * s[3] / 255);
+                dst[3 * x + 1] = std::uint8_t(s[1] * s[3] / 255);
+                dst[3 * x + 2] = std::uint8_t(s[0] * s[3] / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return !err.damaged;
+}
+
+struct EncodeSource
+{
+    const CDib* picture;
+    int quality;
+    std::vector<JSAMPLE>* greyRow; // for 1-bit pictures
+};
+
+bool Encode(std::FILE* file, EncodeSource& s)
+{
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = &err.base;
+    InstallErrors(err);
+    if (setjmp(err.jump))
+    {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    const CDib& pic = *s.picture;
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = JDIMENSION(pic.Width());
+    cinfo.image_height = JDIMENSION(pic.Height());
+    const bool colour = pic.BitsPerPixel() == 24;
+    cinfo.input_components = colour ? 3 : 1;
+    cinfo.in_color_space = colour ? JCS_EXT_BGR : JCS_GRAYSCALE;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, std::clamp(s.quality, 0, 100), TRUE);
+    cinfo.write_JFIF_header = TRUE;
+    cinfo.density_unit = 1;
+    cinfo.X_density = UINT16(std::clamp(pic.XResolution(), 0, 65535));
+    cinfo.Y_density = UINT16(std::clamp(pic.YResolution(), 0, 65535));
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height)
+    {
+        const int y = int(cinfo.next_scanline);
+        JSAMPROW row;
+        if (pic.BitsPerPixel() == 1)
+        {
+            const std::uint8_t* bits = pic.Row(y);
+            for (int x = 0; x < pic.Width(); ++x)
+                (*s.greyRow)[std::size_t(x)] = (bits[x >> 3] & (0x80 >> (x & 7))) ? 0 : 255;
+            row = s.greyRow->data();
+        }
+        else
+        {
+            row = const_cast<JSAMPROW>(pic.Row(y));
+        }
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+bool ReadJpeg(const std::string& path, CDib& picture, int scaleDenom)
+{
+    if (scaleDenom != 1 && scaleDenom != 2 && scaleDenom != 4 && scaleDenom != 8)
+        return false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    CDib decoded;
+    std::vector<JSAMPLE> cmykRow;
+    DecodeTarget target{&decoded, scaleDenom, false, 0, 0, &cmykRow};
+    const bool ok = Decode(f, target);
+    std::fclose(f);
+    if (ok)
+        picture.Swap(decoded);
+    return ok;
+}
+
+bool ReadJpegSize(const std::string& path, int& width, int& height)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    DecodeTarget target{nullptr, 1, true, 0, 0, nullptr};
+    const bool ok = Decode(f, target);
+    std::fclose(f);
+    if (ok)
+        width = target.width, height = target.height;
+    return ok;
+}
+
+bool WriteJpeg(const CDib& picture, const std::string& path, int quality)
+{
+    if (!picture.HasPixels() || picture.Width() == 0 || picture.Height() == 0)
+        return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::vector<JSAMPLE> greyRow(std::size_t(picture.Width()));
+    EncodeSource source{&picture, quality, &greyRow};
+    bool ok = Encode(f, source);
+    ok = std::fflush(f) == 0 && !std::ferror(f) && ok;
+    ok = std::fclose(f) == 0 && ok;
+    return ok;
+}

@@ -1,0 +1,124 @@
+#include "imaging/codecs/AtomicFile.h"
+#include "imaging/codecs/ImageCodec.h"
+#include "imaging/codecs/TiffFile.h"
+#include "platform/MessageBox.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include <tiffio.h>
+
+namespace
+{
+
+// The extension rule of the TIFF writers: keep .tif/.tiff, else the part
+// after the last dot becomes "tiff". False when the file name has no dot.
+bool FixTiffExtension(std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    // A dot in a folder name is not an extension.
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return false;
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    if (ext != "tif" && ext != "tiff")
+        path = path.substr(0, dot + 1) + "tiff";
+    return true;
+}
+
+int WriteRgbTiff(std::string& path, int width, int height, int bitsPerPixel,
+                 const std::uint8_t* pixels, int bitsPerSample)
+{
+    if (bitsPerPixel != 24)
+    {
+        tavrel::MessageBox(0, "只支持24位真彩图！");
+        return 0;
+    }
+    if (!pixels)
+    {
+        tavrel::MessageBox(0, "内存段为空！");
+        return 0;
+    }
+    if (width <= 0 || height <= 0)
+        return 0;
+    std::string finalPath = path;
+    if (!FixTiffExtension(finalPath))
+        return 0;
+    path = finalPath;
+
+    QuietTiffMessages();
+    CAtomicFile file(finalPath);
+    TIFF* tif = file.IsOpen() ? TIFFOpen(file.TempPath().c_str(), "wl") : nullptr;
+    if (!tif)
+    {
+        tavrel::MessageBox(0, "不能创建TIF文件！");
+        return 0;
+    }
+    const std::size_t bytesPerSample = std::size_t(bitsPerSample / 8);
+    const std::size_t outRow = std::size_t(width) * 3 * bytesPerSample;
+    const std::size_t size = outRow * std::size_t(height);
+    std::uint8_t* buffer = new (std::nothrow) std::uint8_t[size];
+    if (!buffer)
+    {
+        TIFFClose(tif);
+        tavrel::MessageBox(0, "内存分配不足!");
+        return 0;
+    }
+    const std::size_t srcRow = std::size_t((width * 24 + 31) / 32) * 4;
+    for (int y = 0; y < height; ++y)
+    {
+        const std::uint8_t* src = pixels + srcRow * std::size_t(y);
+        std::uint8_t* dst = buffer + outRow * std::size_t(y);
+        if (bytesPerSample == 2)
+        {
+            // value × 257: both bytes of each little-endian sample are the value.
+            for (int x = 0; x < width; ++x, src += 3, dst += 6)
+            {
+                dst[0] = dst[1] = src[2];
+                dst[2] = dst[3] = src[1];
+                dst[4] = dst[5] = src[0];
+            }
+        }
+        else
+        {
+            for (int x = 0; x < width; ++x, src += 3, dst += 3)
+            {
+                dst[0] = src[2];
+                dst[1] = src[1];
+                dst[2] = src[0];
+            }
+        }
+    }
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, uint32_t(width));
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, uint32_t(height));
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(bitsPerSample));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, uint16_t(COMPRESSION_NONE));
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(PHOTOMETRIC_RGB));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, uint16_t(PLANARCONFIG_CONTIG));
+    // One strip holds the whole picture.
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, uint32_t(height));
+    const tmsize_t written = TIFFWriteEncodedStrip(tif, 0, buffer, tmsize_t(size));
+    const bool flushed = written > 0 && TIFFFlush(tif) == 1;
+    TIFFClose(tif);
+    delete[] buffer;
+    return flushed && file.Commit() ? 1 : 0;
+}
+
+} // namespace
+
+int WriteTiff48(std::string& path, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels)
+{
+    return WriteRgbTiff(path, width, height, bitsPerPixel, pixels, 16);
+}
+
+int WriteTiff24(std::string& path, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels)
+{
+    return WriteRgbTiff(path, width, height, bitsPerPixel, pixels, 8);
+}

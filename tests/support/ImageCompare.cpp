@@ -1,0 +1,105 @@
+#include "ImageCompare.h"
+
+#include "imaging/cwimage/dib/Dib.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace
+{
+
+int Sample(const CDib& pic, int x, int y, int channel)
+{
+    const std::uint8_t* row = pic.Row(y);
+    switch (pic.BitsPerPixel())
+    {
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1 ? 0 : 255;
+    case 8:
+        return row[x];
+    default:
+        return row[3 * x + channel];
+    }
+}
+
+} // namespace
+
+ImageDifference CompareDibs(const CDib& a, const CDib& b, int tolerance)
+{
+    ImageDifference d;
+    std::ostringstream text;
+    if (a.HasPixels() != b.HasPixels())
+    {
+        d.description = "one picture has no pixels";
+        return d;
+    }
+    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitsPerPixel() != b.BitsPerPixel())
+    {
+        text << "shape " << a.Width() << "x" << a.Height() << "x" << a.BitsPerPixel() << " vs "
+             << b.Width() << "x" << b.Height() << "x" << b.BitsPerPixel();
+        d.description = text.str();
+        return d;
+    }
+    const int channels = a.BitsPerPixel() == 24 ? 3 : 1;
+    for (int y = 0; a.HasPixels() && y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            for (int c = 0; c < channels; ++c)
+            {
+                const int va = Sample(a, x, y, c), vb = Sample(b, x, y, c);
+                const int diff = std::abs(va - vb);
+                if (diff > d.maxDifference)
+                    d.maxDifference = diff;
+                if (diff > tolerance && d.firstX < 0)
+                {
+                    d.firstX = x;
+                    d.firstY = y;
+                    text << "pixel (" << x << ", " << y << ") channel " << c << ": " << va << " vs "
+                         << vb;
+                }
+            }
+    d.same = d.firstX < 0;
+    if (!d.same)
+    {
+        text << "; largest difference " << d.maxDifference << ", tolerance " << tolerance;
+        d.description = text.str();
+    }
+    return d;
+}
+
+::testing::AssertionResult DibsMatch(const CDib& a, const CDib& b, int tolerance)
+{
+    const ImageDifference d = CompareDibs(a, b, tolerance);
+    if (d.same)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << d.description;
+}
+
+void FillPhotoLike(CDib& picture, unsigned seed)
+{
+    unsigned state = seed * 2654435761u + 1;
+    const int w = picture.Width(), h = picture.Height();
+    const int channels = picture.BitsPerPixel() == 24 ? 3 : 1;
+    for (int y = 0; y < h; ++y)
+    {
+        std::uint8_t* row = picture.Row(y);
+        if (picture.BitsPerPixel() == 1)
+        {
+            for (int x = 0; x < w; ++x)
+            {
+                state = state * 1664525u + 1013904223u;
+                if (((x / 7 + y / 5) & 1) ^ ((state >> 28) == 0))
+                    row[x >> 3] |= std::uint8_t(0x80 >> (x & 7));
+            }
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < channels; ++c)
+            {
+                state = state * 1664525u + 1013904223u;
+                const int grain = int((state >> 24) & 15) - 8;
+                const int base = (x * 200 / (w ? w : 1) + y * 55 / (h ? h : 1) + c * 30) % 256;
+                const int v = base + grain;
+                row[channels * x + c] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+            }
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Picture comparison for tests: same size and depth, and every channel within
+// a tolerance; padding bytes are ignored.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class CDib;
+
+struct ImageDifference
+{
+    bool same = false;
+    int maxDifference = 0; // over all channels
+    int firstX = -1;       // first pixel beyond the tolerance
+    int firstY = -1;
+    std::string description; // empty when the pictures match
+};
+
+ImageDifference CompareDibs(const CDib& a, const CDib& b, int tolerance = 0);
+
+// For EXPECT_TRUE(DibsMatch(a, b, 2)).
+::testing::AssertionResult DibsMatch(const CDib& a, const CDib& b, int tolerance = 0);
+
+// A picture with smooth gradients and deterministic grain, as film scans look.
+void FillPhotoLike(CDib& picture, unsigned seed = 1);
