@@ -1,9 +1,117 @@
+// process [--flavour capture|manager] [--mode full|preview] --profile P IN OUT
+//         [--format-code N]: re-process a picture file with a profile.
+
 #include "tools/tool/ToolCommands.h"
 
-#include <cstdio>
+#include "imaging/ImageProfile.h"
+#include "imaging/codecs/ImageCodec.h"
+#include "imaging/cwimage/dib/Dib.h"
 
-int ProcessCommand(const ToolArgs&)
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace
 {
-    std::fprintf(stderr, "tavrel-tool: this command is not built yet\n");
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: tavrel-tool process [--flavour capture|manager] [--mode "
+                         "full|preview] --profile P IN OUT [--format-code N]\n");
     return 2;
+}
+
+// Decimal, or hexadecimal with 0x; the whole text must be a number.
+bool ParseFormatCode(const std::string& text, std::uint32_t& code)
+{
+    if (text.empty())
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
+    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFull || text[0] == '-')
+        return false;
+    code = std::uint32_t(value);
+    return true;
+}
+
+} // namespace
+
+int ProcessCommand(const ToolArgs& args)
+{
+    ProfileFlavour flavour = ProfileFlavour::Capture;
+    int mode = 0;
+    std::string profilePath;
+    std::uint32_t formatCode = kFormatJpeg95;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--flavour" && hasValue)
+        {
+            const std::string& v = args[++i];
+            if (v == "capture")
+                flavour = ProfileFlavour::Capture;
+            else if (v == "manager")
+                flavour = ProfileFlavour::Manager;
+            else
+                return Usage();
+        }
+        else if (a == "--mode" && hasValue)
+        {
+            const std::string& v = args[++i];
+            if (v == "full")
+                mode = 0;
+            else if (v == "preview")
+                mode = 1;
+            else
+                return Usage();
+        }
+        else if (a == "--profile" && hasValue)
+        {
+            profilePath = args[++i];
+        }
+        else if (a == "--format-code" && hasValue)
+        {
+            if (!ParseFormatCode(args[++i], formatCode))
+                return Usage();
+        }
+        else if (a.rfind("--", 0) == 0)
+        {
+            return Usage();
+        }
+        else
+        {
+            files.push_back(a);
+        }
+    }
+    if (profilePath.empty() || files.size() != 2)
+        return Usage();
+
+    CImageProfile profile(flavour);
+    if (profile.LoadProfile(profilePath) == 0)
+    {
+        std::fprintf(stderr, "tavrel-tool: cannot load profile %s\n", profilePath.c_str());
+        return 1;
+    }
+    CDib picture;
+    picture.LoadFile(files[0]);
+    if (!picture.HasPixels())
+    {
+        std::fprintf(stderr, "tavrel-tool: cannot read picture %s\n", files[0].c_str());
+        return 1;
+    }
+    if (profile.ProcessImage(mode, picture) == 0)
+    {
+        std::fprintf(stderr, "tavrel-tool: cannot process %s\n", files[0].c_str());
+        return 1;
+    }
+    if (picture.SaveFile(files[1], formatCode) == 0)
+    {
+        std::fprintf(stderr, "tavrel-tool: cannot write %s\n", files[1].c_str());
+        return 1;
+    }
+    return 0;
 }

@@ -1,0 +1,179 @@
+#include "ChainTestPictures.h"
+#include "RecordingPlugin.h"
+#include "imaging/ImageProfile.h"
+#include "imaging/RestorationPlugin.h"
+#include "platform/MessageBox.h"
+#include "support/Sandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <string>
+
+namespace
+{
+
+using chaintest::FillPattern;
+
+const RecordedRestorationCall* Record(const CImageProfile& profile)
+{
+    auto fn = reinterpret_cast<RecordedCallFn>(dlsym(profile.pluginModule, "RecordedCall"));
+    return fn != nullptr ? fn() : nullptr;
+}
+
+int g_progressCalls = 0;
+int CountProgress(std::int32_t, std::int32_t)
+{
+    ++g_progressCalls;
+    return 1;
+}
+
+bool SawMissingPluginMessage()
+{
+    const auto seen = tavrel::RecordedMessageBoxes();
+    return std::find(seen.begin(), seen.end(), "Can't found Negative_Restoration.dll") !=
+           seen.end();
+}
+
+class PluginTest : public ::testing::Test
+{
+protected:
+    void UsePluginDir(const std::string& dir) { setenv("TAVREL_PLUGIN_DIR", dir.c_str(), 1); }
+    void SetUp() override
+    {
+        UsePluginDir(TAVREL_TEST_PLUGIN_DIR "/full");
+        tavrel::ClearRecordedMessageBoxes();
+    }
+    void TearDown() override { unsetenv("TAVREL_PLUGIN_DIR"); }
+
+    tavrel::test::Sandbox sandbox;
+};
+
+TEST_F(PluginTest, PluginDirectoryIsSearchedFirstThenTheProgramsFolderThenThePlainName)
+{
+    const auto names = RestorationPluginCandidates();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], TAVREL_TEST_PLUGIN_DIR "/full/Negative_Restoration.so");
+    EXPECT_EQ(names[1].substr(names[1].rfind('/')), "/Negative_Restoration.so");
+    EXPECT_EQ(names[2], "Negative_Restoration.so");
+}
+
+TEST_F(PluginTest, ManagerFullModeHandsBlockAndPixelsOverAndSeesTheChangeInPlace)
+{
+    CImageProfile profile(ProfileFlavour::Manager);
+    ASSERT_TRUE(profile.PluginLoaded());
+    ASSERT_NE(profile.restorationEntry, nullptr);
+    EXPECT_FALSE(SawMissingPluginMessage());
+    profile.denoiseEnabled = 1;
+    profile.negative = 0x101;
+    profile.pictureModes[0].color = 0x203;
+
+    CDib picture;
+    FillPattern(picture, 501, 403);
+    const std::uint8_t* pixels = picture.Pixels();
+    const RecordedRestorationCall* call = Record(profile);
+    ASSERT_NE(call, nullptr);
+    const int callsBefore = call->calls;
+    ASSERT_EQ(profile.ProcessImage(0, picture), 1);
+
+    EXPECT_EQ(call->calls, callsBefore + 1);
+    EXPECT_EQ(call->blockAddress, &profile.block);
+    EXPECT_EQ(call->pixels, pixels);
+    EXPECT_EQ(call->block.height, 403);
+    EXPECT_EQ(call->block.width, 501);
+    EXPECT_EQ(call->block.awbRegion.left, 200);
+    EXPECT_EQ(call->block.awbRegion.right, 301);
+    EXPECT_EQ(call->block.awbRegion.top, 200);
+    EXPECT_EQ(call->block.awbRegion.bottom, 203);
+    EXPECT_EQ(call->block.aeRegion.left, 0);
+    EXPECT_EQ(call->block.aeRegion.right, 501);
+    EXPECT_EQ(call->block.aeRegion.top, 0);
+    EXPECT_EQ(call->block.aeRegion.bottom, 403);
+    EXPECT_EQ(call->block.negative, 1);
+    EXPECT_EQ(call->block.CE_Sel, 3);
+    EXPECT_EQ(call->block.denoiseSwitch, 1);
+
+    EXPECT_EQ(picture.Pixels(), pixels);
+    EXPECT_EQ(0, std::memcmp(picture.Row(0), kPluginFirstPixel, 3));
+    EXPECT_EQ(0, std::memcmp(picture.Row(402) + 3 * 500, kPluginLastPixel, 3));
+}
+
+TEST_F(PluginTest, OnlyTheManagersFullModeWithDenoisingCallsThePlugin)
+{
+    CDib picture;
+    FillPattern(picture, 8, 8);
+    {
+        CImageProfile manager(ProfileFlavour::Manager);
+        ASSERT_NE(Record(manager), nullptr);
+        const int before = Record(manager)->calls;
+        manager.denoiseEnabled = 1;
+        manager.ProcessImage(1, picture);
+        manager.denoiseEnabled = 2;
+        manager.ProcessImage(0, picture);
+        EXPECT_EQ(Record(manager)->calls, before);
+        manager.denoiseEnabled = 1;
+        manager.ProcessImage(0, picture);
+        EXPECT_EQ(Record(manager)->calls, before + 1);
+    }
+    CImageProfile capture(ProfileFlavour::Capture);
+    ASSERT_NE(Record(capture), nullptr);
+    const int before = Record(capture)->calls;
+    capture.denoiseEnabled = 1;
+    capture.ProcessImage(0, picture);
+    EXPECT_EQ(capture.denoiseEnabled, 0);
+    EXPECT_EQ(Record(capture)->calls, before);
+}
+
+TEST_F(PluginTest, ProgressCallbackReachesThePlugin)
+{
+    CImageProfile profile(ProfileFlavour::Manager);
+    g_progressCalls = 0;
+    EXPECT_EQ(profile.SetProgressCallback(CountProgress), 1);
+    profile.denoiseEnabled = 1;
+    CDib picture;
+    FillPattern(picture, 4, 4);
+    const int before = Record(profile)->progressCalls;
+    profile.ProcessImage(0, picture);
+    EXPECT_EQ(g_progressCalls, 1);
+    EXPECT_EQ(Record(profile)->progressCalls, before + 1);
+    profile.SetProgressCallback(nullptr);
+}
+
+TEST_F(PluginTest, MissingExportSkipsItsStep)
+{
+    UsePluginDir(TAVREL_TEST_PLUGIN_DIR "/callback-only");
+    CImageProfile profile(ProfileFlavour::Manager);
+    ASSERT_TRUE(profile.PluginLoaded());
+    EXPECT_EQ(profile.restorationEntry, nullptr);
+    EXPECT_NE(profile.callbackSetterEntry, nullptr);
+    profile.denoiseEnabled = 1;
+    CDib picture;
+    FillPattern(picture, 6, 5);
+    CDib before(picture);
+    EXPECT_EQ(profile.ProcessImage(0, picture), 1);
+    EXPECT_TRUE(chaintest::SamePixels(picture, before));
+    EXPECT_EQ(Record(profile)->calls, 0);
+}
+
+TEST_F(PluginTest, MissingLibraryIsReportedAndTheProfileStaysUsable)
+{
+    UsePluginDir(sandbox.Root());
+    CImageProfile profile(ProfileFlavour::Manager);
+    EXPECT_FALSE(profile.PluginLoaded());
+    EXPECT_EQ(profile.restorationEntry, nullptr);
+    EXPECT_EQ(profile.callbackSetterEntry, nullptr);
+    EXPECT_TRUE(SawMissingPluginMessage());
+    EXPECT_EQ(profile.SetProgressCallback(CountProgress), 1);
+    profile.denoiseEnabled = 1;
+    profile.reverse = 1;
+    CDib picture;
+    FillPattern(picture, 3, 2);
+    const std::uint8_t first = picture.Row(0)[0];
+    EXPECT_EQ(profile.ProcessImage(0, picture), 1);
+    EXPECT_EQ(picture.Row(0)[0], 255 - first);
+}
+
+} // namespace
