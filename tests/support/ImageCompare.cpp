@@ -97,7 +97,9 @@ void FillPhotoLike(CDib& picture, unsigned seed)
             {
                 state = state * 1664525u + 1013904223u;
                 const int grain = int((state >> 24) & 15) - 8;
-                const int base = (x * 200 / (w ? w : 1) + y * 55 / (h ? h : 1) + c * 30) % 256;
+                // A triangle wave: smooth everywhere, as a lens leaves a scene.
+                const int ramp = (x * 200 / (w ? w : 1) + y * 55 / (h ? h : 1) + c * 30) % 480;
+                const int base = 8 + (ramp < 240 ? ramp : 479 - ramp);
                 const int v = base + grain;
                 row[channels * x + c] = std::uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
             }
