@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,24 @@ struct SimResult
     std::string err;
 };
 
+// $TAVREL_BIN_DIR when the test runner passes it, else the build tree's bin
+// folder beside this test's own folder.
+std::string SimProgram()
+{
+    const char* bin = std::getenv("TAVREL_BIN_DIR");
+    if (bin != nullptr && *bin != '\0')
+    {
+        return std::string(bin) + "/tavrel-sim";
+    }
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "../bin/tavrel-sim")
+        .lexically_normal()
+        .string();
+}
+
 SimResult RunSim(const std::vector<std::string>& args)
 {
     std::string error;
-    auto process = test::Process::Start("tavrel-sim", args, {}, &error);
+    auto process = test::Process::Start(SimProgram(), args, {}, &error);
     if (!process)
     {
         ADD_FAILURE() << "tavrel-sim did not start: " << error;
