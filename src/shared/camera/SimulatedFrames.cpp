@@ -280,29 +280,37 @@ std::vector<std::uint8_t> RenderSlideYuy2(const SlideConditions& conditions, int
     {
         return {};
     }
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    std::vector<std::uint8_t> bgr(stride * height);
+    RenderSlideRgb24(conditions, width, height, bgr.data(), stride);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height * 2);
-    // Chroma of a pixel pair is the mean of both pixels' chroma.
-    int pendingU = 0, pendingV = 0;
-    Render(conditions, width, height,
-           [&](int x, int y, int r, int g, int b)
-           {
-               double luma = 0.299 * r + 0.587 * g + 0.114 * b;
-               int u = static_cast<int>(std::lround((b - luma) / 1.772 * 256.0));
-               int v = static_cast<int>(std::lround((r - luma) / 1.402 * 256.0));
-               std::uint8_t* p = out.data() + static_cast<std::size_t>(y) * width * 2 + 2 * x;
-               p[0] = Clamp8(luma);
-               if (x % 2 == 0)
-               {
-                   pendingU = u;
-                   pendingV = v;
-               }
-               else
-               {
-                   p[-1] = Clamp8(128.0 + (pendingU + u) / 512.0);
-                   p[1] = Clamp8(128.0 + (pendingV + v) / 512.0);
-               }
-           });
+    // Full-range BT.601 in 16.16 fixed point; a pair shares the mean chroma.
+    auto luma = [](int b, int g, int r)
+    { return (19595 * r + 38470 * g + 7471 * b + 32768) >> 16; };
+    for (int y = 0; y < height; ++y)
+    {
+        const std::uint8_t* src = bgr.data() + y * stride;
+        std::uint8_t* dst = out.data() + static_cast<std::size_t>(y) * width * 2;
+        for (int x = 0; x < width; x += 2, src += 6, dst += 4)
+        {
+            int b = src[0] + src[3], g = src[1] + src[4], r = src[2] + src[5];
+            int u = ((-11059 * r - 21709 * g + 32768 * b + 65536) >> 17) + 128;
+            int v = ((32768 * r - 27439 * g - 5329 * b + 65536) >> 17) + 128;
+            dst[0] = static_cast<std::uint8_t>(luma(src[0], src[1], src[2]));
+            dst[1] = static_cast<std::uint8_t>(std::clamp(u, 0, 255));
+            dst[2] = static_cast<std::uint8_t>(luma(src[3], src[4], src[5]));
+            dst[3] = static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+        }
+    }
     return out;
+}
+
+void PrepareSlide(int width, int height)
+{
+    if (width > 0 && height > 0)
+    {
+        Scenes().Get(width, height);
+    }
 }
 
 bool RenderFrameRgb24(int width, int height, std::uint8_t* dst, std::size_t stride)

@@ -49,6 +49,10 @@ bool RenderSlideRgb24(const SlideConditions& conditions, int width, int height, 
 // width must be even. Empty on a bad size.
 std::vector<std::uint8_t> RenderSlideYuy2(const SlideConditions& conditions, int width, int height);
 
+// Builds the slide of that size ahead of the first frame (about 130 ms at
+// 2592 x 1944; later frames of a prepared size take a few ms).
+void PrepareSlide(int width, int height);
+
 // The same from the shared state of this runtime directory: false / empty
 // while the scanner is unplugged (a real camera delivers nothing then).
 bool RenderFrameRgb24(int width, int height, std::uint8_t* dst, std::size_t stride);
