@@ -5,11 +5,15 @@
 
 #include "support/Process.h"
 #include "support/Sandbox.h"
+#include "support/Wait.h"
+
+#include "platform/Desktop.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -171,6 +175,35 @@ TEST_F(SimulatedScannerTest, StatusListsTheWritesInOrderAndTheFilm)
     EXPECT_NE(out.find("film: print"), std::string::npos) << out;
     EXPECT_NE(out.find("sensor film type: negative"), std::string::npos) << out;
     EXPECT_NE(out.find("writes: 4"), std::string::npos) << out;
+}
+
+TEST_F(SimulatedScannerTest, PlugAndUnplugNotifyRegisteredWindows)
+{
+    std::mutex mutex;
+    std::vector<WPARAM> events;
+    auto window =
+        WindowEndpoint::Create("CameraNotifyTest", "",
+                               [&](const Message& message, std::vector<std::uint8_t>&) -> LRESULT
+                               {
+                                   if (message.message == WM_DEVICECHANGE)
+                                   {
+                                       std::lock_guard lock(mutex);
+                                       events.push_back(message.wParam);
+                                   }
+                                   return 1;
+                               });
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(Desktop::RegisterDeviceNotification(window->Handle()));
+
+    ASSERT_EQ(RunSim({"unplug"}).exitCode, 0);
+    ASSERT_EQ(RunSim({"plug"}).exitCode, 0);
+    auto received = [&]
+    {
+        std::lock_guard lock(mutex);
+        return events;
+    };
+    ASSERT_TRUE(test::WaitFor([&] { return received().size() >= 2; }));
+    EXPECT_EQ(received(), (std::vector<WPARAM>{DBT_DEVICEREMOVECOMPLETE, DBT_DEVICEARRIVAL}));
 }
 
 TEST(SimScannerStateTest, RoundTripsAndKeepsOnlyTheLatestWrites)
