@@ -58,7 +58,8 @@ bool NameMatches(const char16_t* tagName, int tagLength, const char16_t* searche
         return true;
     for (int i = 0; i < tagLength; ++i)
     {
-        if (searched[i] != tagName[i])
+        // A NUL inside the tag name must not walk past the searched name's end.
+        if (searched[i] == 0 || searched[i] != tagName[i])
             return false;
     }
     const char16_t next = searched[tagLength];
