@@ -110,34 +110,46 @@ void MessageLoop::Post(std::function<void()> work)
 
 bool MessageLoop::Invoke(const std::function<void()>& work)
 {
-    struct Pending
+    enum class State
     {
-        bool done = false;
+        Queued,
+        Running,
+        Done,
+        Cancelled
     };
-    auto pending = std::make_shared<Pending>();
+    auto state = std::make_shared<State>(State::Queued);
+    std::unique_lock lock(m_impl->mutex);
+    if (m_impl->running && m_impl->loopThread == std::this_thread::get_id())
     {
-        std::unique_lock lock(m_impl->mutex);
-        if (m_impl->running && m_impl->loopThread == std::this_thread::get_id())
-        {
-            lock.unlock();
-            work();
-            return true;
-        }
-        if (m_impl->quit)
-            return false;
-        // A copy: a loop that quits while this waits may still hold it.
-        m_impl->queue.push_back(
-            [this, pending, work]
-            {
-                work();
-                std::lock_guard doneLock(m_impl->mutex);
-                pending->done = true;
-                m_impl->changed.notify_all();
-            });
-        m_impl->changed.notify_all();
-        m_impl->changed.wait(lock, [&] { return pending->done || m_impl->quit; });
-        return pending->done;
+        lock.unlock();
+        work();
+        return true;
     }
+    if (m_impl->quit)
+        return false;
+    // The work may refer to the caller's objects: it either runs while the
+    // caller waits here, or never.
+    m_impl->queue.push_back(
+        [this, state, &work]
+        {
+            {
+                std::lock_guard runLock(m_impl->mutex);
+                if (*state == State::Cancelled)
+                    return;
+                *state = State::Running;
+            }
+            work();
+            std::lock_guard doneLock(m_impl->mutex);
+            *state = State::Done;
+            m_impl->changed.notify_all();
+        });
+    m_impl->changed.notify_all();
+    m_impl->changed.wait(
+        lock, [&] { return *state == State::Done || (m_impl->quit && *state == State::Queued); });
+    if (*state == State::Done)
+        return true;
+    *state = State::Cancelled;
+    return false;
 }
 
 UiDispatcher MessageLoop::Dispatcher()
