@@ -29,8 +29,10 @@ function(tavrel_test name dir)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE Tavrel::TestSupport GTest::gtest GTest::gmock GTest::gtest_main ${ARGN})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TAVREL_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TAVREL_SHARE_DIR=${TAVREL_SHARE_DIR};TAVREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-    DISCOVERY_TIMEOUT 60)
+  target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/TestEnvironment.cpp)
+  target_compile_definitions(${name} PRIVATE
+    TAVREL_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+    TAVREL_TEST_SHARE_DIR="${TAVREL_SHARE_DIR}"
+    TAVREL_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
 endfunction()
