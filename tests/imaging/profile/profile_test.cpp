@@ -236,6 +236,12 @@ TEST_F(ProfileTest, FailedLoadsKeepValuesAndPath)
         EXPECT_EQ(p.profilePath, good);
         EXPECT_EQ(p.reverse, 1);
         EXPECT_EQ(p.block.gTable[0], 5);
+
+        const std::string bad = PathOf("bad.xml");
+        WriteAll(bad, "<imgcfg><reverse>0</reverse></gray>");
+        EXPECT_EQ(p.LoadProfile(bad), 0);
+        EXPECT_EQ(p.profilePath, good);
+        EXPECT_EQ(p.reverse, 1);
     }
 }
 
