@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -14,9 +15,19 @@ namespace
 
 using tavrel::test::Process;
 
+// $TAVREL_BIN_DIR/tavrel-tool, else the tool of the build tree this test
+// belongs to (<build>/tests/<test> beside <build>/bin).
 std::string ToolPath()
 {
-    return Process::ProgramPath("tavrel-tool");
+    if (const char* bin = std::getenv("TAVREL_BIN_DIR"); bin != nullptr && *bin != '\0')
+        return std::string(bin) + "/tavrel-tool";
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    if (n <= 0)
+        return "tavrel-tool";
+    std::string dir(exe, std::size_t(n));
+    dir.resize(dir.rfind('/'));
+    return dir + "/../bin/tavrel-tool";
 }
 
 struct ToolRun
