@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -92,6 +93,56 @@ CropRect Mirrored(const CDib& frame, const CropRect& r)
 int CropFrom(const CDib& frame, CDib& destination, const CropRect& r)
 {
     return const_cast<CDib&>(frame).Crop(&destination, r.left, r.top, r.right, r.bottom);
+}
+
+// Box shrink of a 24-bit rectangle straight from the frame's rows: the same
+// block means as cropping first and shrinking the crop, without copying the
+// crop. Division by f² uses an exact multiply-shift (sums stay below 2^24).
+bool ShrinkRectInto(const CDib& frame, const CropRect& r, int factor, CDib& out)
+{
+    const int outWidth = (r.right - r.left) / factor;
+    const int outHeight = (r.bottom - r.top) / factor;
+    if (outWidth <= 0 || outHeight <= 0)
+        return false;
+    if (out.Create(outWidth, outHeight, 24, frame.XResolution()) == 0)
+        return false;
+    const std::uint32_t divisor = std::uint32_t(factor) * std::uint32_t(factor);
+    int shift = 0;
+    while ((1u << shift) < divisor)
+        ++shift;
+    const std::uint64_t magic = (std::uint64_t(1) << (32 + shift)) / divisor + 1;
+    const int values = 3 * outWidth;
+    tavrel::imaging::ForEachRowBand(
+        outHeight, std::size_t(frame.RowSize()) * std::size_t(factor),
+        [&](int first, int end)
+        {
+            std::vector<std::uint32_t> sums(static_cast<std::size_t>(values));
+            for (int oy = first; oy < end; ++oy)
+            {
+                std::fill(sums.begin(), sums.end(), 0u);
+                for (int dy = 0; dy < factor; ++dy)
+                {
+                    const std::uint8_t* src = frame.Row(r.top + oy * factor + dy) + 3 * r.left;
+                    for (int ox = 0; ox < outWidth; ++ox)
+                    {
+                        std::uint32_t b = 0, g = 0, red = 0;
+                        for (int dx = 0; dx < factor; ++dx, src += 3)
+                        {
+                            b += src[0];
+                            g += src[1];
+                            red += src[2];
+                        }
+                        sums[3 * ox] += b;
+                        sums[3 * ox + 1] += g;
+                        sums[3 * ox + 2] += red;
+                    }
+                }
+                std::uint8_t* dst = out.Row(oy);
+                for (int i = 0; i < values; ++i)
+                    dst[i] = std::uint8_t((sums[i] * magic) >> (32 + shift));
+            }
+        });
+    return true;
 }
 
 } // namespace
@@ -203,6 +254,11 @@ std::unique_ptr<CDib> MakePreviewFrame(CImageProfile& profile, const CDib& frame
     if (factor == 1)
     {
         if (CropFrom(frame, *picture, rect) == 0)
+            return nullptr;
+    }
+    else if (frame.BitsPerPixel() == 24)
+    {
+        if (!ShrinkRectInto(frame, rect, factor, *picture))
             return nullptr;
     }
     else
