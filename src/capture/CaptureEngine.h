@@ -126,6 +126,7 @@ public:
     bool Can48Bit() const { return m_can48Bit; }
     int StillMode() const { return m_stillMode; }
     int PreviewEnabled() const { return m_previewEnabled; }
+    int RegisterWriteBusy() const { return m_registerWriteBusy; }
     bool HasControl() const;
     const SensorSettings& Sensor() const { return m_sensor; }
     CImageProfile& Profile() { return *m_profile; }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace
@@ -19,6 +20,7 @@ using namespace std::chrono_literals;
 
 // Frame periods without a frame before the stream counts as stalled.
 constexpr int kStallPeriods = 3;
+constexpr auto kButtonStillDelay = 150ms;
 
 std::vector<VideoMode> SimulatedModes()
 {
@@ -85,10 +87,9 @@ public:
     bool IsStreaming() const override { return m_thread.joinable(); }
     bool TriggerStill() override
     {
+        // Like a still-pin trigger, this only asks: a camera that has gone
+        // meanwhile simply delivers nothing.
         if (!m_thread.joinable())
-            return false;
-        const auto state = tavrel::SimScanner::Load();
-        if (!state || !state->plugged)
             return false;
         m_stillWanted = true;
         m_wake.notify_all();
@@ -102,6 +103,7 @@ private:
         int missed = 0;
         bool stalled = false;
         std::uint32_t lastButton = 0;
+        std::optional<std::chrono::steady_clock::time_point> buttonStillAt;
         bool firstRound = true;
         while (!stop.stop_requested())
         {
@@ -148,10 +150,20 @@ private:
             }
             if (m_callbacks.frame)
                 m_callbacks.frame(VideoFrame{format.width, format.height, m_frame.data()});
-            // The camera takes a still on its own button, as its still pin does.
-            const bool pressed = state->button != 0 && lastButton == 0;
+            // The camera takes a still on its own button, as its still pin
+            // does, after the exposure a still needs (about 150 ms), by which
+            // time a program polling the button has armed its capture.
+            const auto now = std::chrono::steady_clock::now();
+            if (state->button != 0 && lastButton == 0)
+                buttonStillAt = now + kButtonStillDelay;
             lastButton = state->button;
-            if (m_stillWanted.exchange(false) || pressed)
+            bool buttonStill = false;
+            if (buttonStillAt && now >= *buttonStillAt)
+            {
+                buttonStill = true;
+                buttonStillAt.reset();
+            }
+            if (m_stillWanted.exchange(false) || buttonStill)
                 DeliverStill(conditions);
         }
     }
