@@ -14,10 +14,9 @@ namespace tavrel
 CaptureDialog::CaptureDialog(int captureMode, bool verifyOnStart, QWidget* parent)
     : QDialog(parent), m_captureMode(captureMode), m_verifyOnStart(verifyOnStart)
 {
-    setWindowTitle(QStringLiteral("照片预览"));
+    setWindowTitle(tr("照片预览"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
-        captureMode == 1 ? QStringLiteral("照片尺寸") : QStringLiteral("底片类型"), this));
+    layout->addWidget(new QLabel(captureMode == 1 ? tr("照片尺寸") : tr("底片类型"), this));
     m_endpoint = WindowEndpoint::Create(
         "Tavrel Camera", windowTitle().toStdString(),
         [this](const Message& message, std::vector<std::uint8_t>&) { return OnMessage(message); },

@@ -13,7 +13,7 @@ namespace tavrel
 
 PelidorWindow::PelidorWindow(QWidget* parent) : QMainWindow(parent)
 {
-    setWindowTitle(QStringLiteral("TAVREL"));
+    setWindowTitle(tr("TAVREL"));
     setCentralWidget(new QLabel(this));
     m_endpoint = WindowEndpoint::Create(
         "Pelidor", "TAVREL",
