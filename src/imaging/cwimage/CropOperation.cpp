@@ -15,7 +15,7 @@ int CCropOperation::Apply(const CDib& source, CDib& destination)
     if (left > right || top > bottom)
         return 0;
     const int w = right - left, h = bottom - top, bpp = source.BitsPerPixel();
-    if (!destination.Create(w, h, bpp, source.XResolution()))
+    if (!destination.CreateForOverwrite(w, h, bpp, source.XResolution()))
         return 0;
     destination.SetResolution(source.XResolution(), source.YResolution());
     for (int y = 0; y < h; ++y)

@@ -8,7 +8,8 @@
 int CFlipOperation::Apply(const CDib& source, CDib& destination)
 {
     const int h = source.Height();
-    if (!destination.Create(source.Width(), h, source.BitsPerPixel(), source.XResolution()))
+    if (!destination.CreateForOverwrite(source.Width(), h, source.BitsPerPixel(),
+                                        source.XResolution()))
         return 0;
     destination.SetResolution(source.XResolution(), source.YResolution());
     const std::size_t rowSize = std::size_t(source.RowSize());

@@ -34,7 +34,7 @@ int CGreyToRgbOperation::Apply(const CDib& source, CDib& destination)
         return 0;
     const int w = source.Width(), h = source.Height();
     const int yRes = source.YResolution();
-    if (!destination.Create(w, h, 24, source.XResolution()))
+    if (!destination.CreateForOverwrite(w, h, 24, source.XResolution()))
         return 0;
     destination.SetResolution(source.XResolution(), yRes);
     ForRowBands(h, std::size_t(w) * 4 * std::size_t(h),

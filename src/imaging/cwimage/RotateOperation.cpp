@@ -9,7 +9,7 @@ int CRotateOperation::Apply(const CDib& source, CDib& destination)
     if (m_turn != kHalfTurn)
         return 0;
     const int w = source.Width(), h = source.Height(), bpp = source.BitsPerPixel();
-    if (!destination.Create(w, h, bpp, source.XResolution()))
+    if (!destination.CreateForOverwrite(w, h, bpp, source.XResolution()))
         return 0;
     destination.SetResolution(source.XResolution(), source.YResolution());
     ForRowBands(h, source.PixelBytes() * 2,

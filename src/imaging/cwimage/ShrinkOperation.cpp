@@ -64,7 +64,7 @@ int CShrinkOperation::Apply(const CDib& source, CDib& destination)
     const int bpp = source.BitsPerPixel();
     const int outW = source.Width() / f, outH = source.Height() / f;
     const int outBpp = bpp == 1 ? 8 : bpp;
-    if (!destination.Create(outW, outH, outBpp, source.XResolution()))
+    if (!destination.CreateForOverwrite(outW, outH, outBpp, source.XResolution()))
         return 0;
     destination.SetResolution(source.XResolution(), source.YResolution());
     const int channels = bpp == 24 ? 3 : 1;

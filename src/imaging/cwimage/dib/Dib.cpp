@@ -112,32 +112,63 @@ int CDib::RowSizeFor(int width, int bitsPerPixel)
 
 int CDib::Create(int width, int height, int bitsPerPixel, int dpi)
 {
-    Free();
-    if (bitsPerPixel != 1 && bitsPerPixel != 8 && bitsPerPixel != 24)
-        return 0;
+    return Allocate(width, height, bitsPerPixel, dpi, true);
+}
+
+int CDib::CreateForOverwrite(int width, int height, int bitsPerPixel, int dpi)
+{
+    return Allocate(width, height, bitsPerPixel, dpi, false);
+}
+
+int CDib::Allocate(int width, int height, int bitsPerPixel, int dpi, bool zeroAll)
+{
+    const bool validDepth = bitsPerPixel == 1 || bitsPerPixel == 8 || bitsPerPixel == 24;
     // Keeps 3 * width + 3 and height * rowSize inside their types.
-    if (width < 0 || height < 0 || width > (std::numeric_limits<int>::max() - 3) / 3)
+    if (!validDepth || width < 0 || height < 0 || width > (std::numeric_limits<int>::max() - 3) / 3)
+    {
+        Free();
         return 0;
+    }
     const int rowSize = RowSizeFor(width, bitsPerPixel);
     const std::size_t bytes = std::size_t(rowSize) * std::size_t(height);
     if (height > 0 && bytes / std::size_t(height) != std::size_t(rowSize))
-        return 0;
-
-    // A 0 × n or n × 0 picture still has (empty) pixels, so allocate at least one.
-    std::uint8_t* pixels = new (std::nothrow) std::uint8_t[bytes ? bytes : 1];
-    std::uint8_t** rows = new (std::nothrow) std::uint8_t*[height ? height : 1];
-    if (!pixels || !rows)
     {
-        delete[] pixels;
-        delete[] rows;
+        Free();
         return 0;
     }
-    std::memset(pixels, 0, bytes ? bytes : 1);
-    for (int y = 0; y < height; ++y)
-        rows[y] = pixels + std::size_t(y) * std::size_t(rowSize);
 
-    m_pixels = pixels;
-    m_rowTable = rows;
+    const bool reuse = !zeroAll && HasPixels() && PixelBytes() == bytes && m_height == height &&
+                       m_rowSize == rowSize;
+    if (!reuse)
+    {
+        Free();
+        // A 0 × n or n × 0 picture still has (empty) pixels, so allocate at least one.
+        std::uint8_t* pixels = new (std::nothrow) std::uint8_t[bytes ? bytes : 1];
+        std::uint8_t** rows = new (std::nothrow) std::uint8_t*[height ? height : 1];
+        if (!pixels || !rows)
+        {
+            delete[] pixels;
+            delete[] rows;
+            return 0;
+        }
+        m_pixels = pixels;
+        m_rowTable = rows;
+        for (int y = 0; y < height; ++y)
+            m_rowTable[y] = m_pixels + std::size_t(y) * std::size_t(rowSize);
+    }
+    if (zeroAll)
+    {
+        std::memset(m_pixels, 0, bytes ? bytes : 1);
+    }
+    else
+    {
+        const std::size_t used = bitsPerPixel == 1   ? std::size_t(width + 7) / 8
+                                 : bitsPerPixel == 8 ? std::size_t(width)
+                                                     : std::size_t(width) * 3;
+        if (used < std::size_t(rowSize))
+            for (int y = 0; y < height; ++y)
+                std::memset(m_rowTable[y] + used, 0, std::size_t(rowSize) - used);
+    }
     m_width = width;
     m_height = height;
     m_bitsPerPixel = bitsPerPixel;
@@ -165,7 +196,8 @@ int CDib::CopyFrom(const CDib& other)
         return 0;
     if (&other == this)
         return 1;
-    if (!Create(other.m_width, other.m_height, other.m_bitsPerPixel, other.m_xResolution))
+    if (!CreateForOverwrite(other.m_width, other.m_height, other.m_bitsPerPixel,
+                            other.m_xResolution))
         return 0;
     std::memcpy(m_pixels, other.m_pixels, other.PixelBytes());
     m_yResolution = other.m_yResolution;

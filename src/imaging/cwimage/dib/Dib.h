@@ -18,6 +18,10 @@ public:
     ~CDib();
 
     int Create(int width, int height, int bitsPerPixel, int dpi);
+    // Create for a kernel that writes every pixel byte itself: only the row
+    // padding is zeroed, and a buffer of the same size is reused. Scan-sized
+    // pictures otherwise pay more for fresh zeroed pages than for the work.
+    int CreateForOverwrite(int width, int height, int bitsPerPixel, int dpi);
     void Free();
     int CopyFrom(const CDib& other);
     // Returns 1 when the file was read (callers of the design ignore it).
@@ -64,6 +68,8 @@ public:
     void Swap(CDib& other) noexcept;
 
 private:
+    int Allocate(int width, int height, int bitsPerPixel, int dpi, bool zeroAll);
+
     char16_t m_name[256] = {};
     std::uint8_t** m_rowTable = nullptr;
     std::uint8_t* m_pixels = nullptr;
