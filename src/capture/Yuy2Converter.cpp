@@ -114,11 +114,94 @@ __attribute__((target("ssse3"))) void PairsSsse3(const std::uint8_t* __restrict 
     PairsScalar(src + 4 * p, pairs - p, dst + 6 * p);
 }
 
+// The same kernel twice over in the two 128-bit lanes of AVX2: lane 0
+// carries pixels 0 to 15, lane 1 pixels 16 to 31, so no value crosses lanes.
+__attribute__((target("avx2"))) inline __m256i Entry256(__m256i index, __m256i coeff,
+                                                        __m256i offset)
+{
+    const __m256i pair = _mm256_or_si256(index, _mm256_slli_epi32(index, 18));
+    return _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(pair, coeff), offset), 16);
+}
+
+__attribute__((target("avx2"))) inline __m256i Coeff256(std::int32_t c)
+{
+    const std::int32_t hi = c / 4, lo = c - 4 * hi;
+    return _mm256_set1_epi32(static_cast<std::int32_t>((static_cast<std::uint32_t>(hi) << 16) |
+                                                       (static_cast<std::uint16_t>(lo))));
+}
+
+__attribute__((target("avx2"))) inline __m128i Load128(const std::uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Each pair's entries serve its two pixels; packus clamps to 0..255.
+__attribute__((target("avx2"))) inline __m256i Channel256(__m256i ya, __m256i yb, __m256i e)
+{
+    return _mm256_packus_epi16(_mm256_add_epi16(ya, _mm256_unpacklo_epi16(e, e)),
+                               _mm256_add_epi16(yb, _mm256_unpackhi_epi16(e, e)));
+}
+
+__attribute__((target("avx2"))) void PairsAvx2(const std::uint8_t* __restrict src,
+                                               std::size_t pairs, std::uint8_t* __restrict dst)
+{
+    const __m256i lowWord = _mm256_set1_epi32(0xFFFF), lowByte = _mm256_set1_epi16(0xFF);
+    const __m256i cr = Coeff256(kRedV), cgv = Coeff256(kGreenV), cgu = Coeff256(kGreenU),
+                  cb = Coeff256(kBlueU);
+    const __m256i or_ = _mm256_set1_epi32(kRedV0), ogv = _mm256_set1_epi32(kGreenV0);
+    const __m256i ogu = _mm256_set1_epi32(kGreenU0), ob = _mm256_set1_epi32(kBlueU0);
+    __m256i masks[3][3];
+    for (int part = 0; part < 3; ++part)
+        for (int c = 0; c < 3; ++c)
+        {
+            alignas(16) std::uint8_t m[16];
+            for (int k = 0; k < 16; ++k)
+            {
+                const int byte = 16 * part + k;
+                m[k] = (byte % 3 == c) ? std::uint8_t(byte / 3) : 0x80;
+            }
+            masks[part][c] =
+                _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(m)));
+        }
+    std::size_t p = 0;
+    for (; p + 16 <= pairs; p += 16)
+    {
+        const std::size_t s0 = 4 * p;
+        const __m256i a = _mm256_set_m128i(Load128(src + s0 + 32), Load128(src + s0));
+        const __m256i b = _mm256_set_m128i(Load128(src + s0 + 48), Load128(src + s0 + 16));
+        const __m256i ya = _mm256_and_si256(a, lowByte), yb = _mm256_and_si256(b, lowByte);
+        const __m256i uva = _mm256_srli_epi16(a, 8), uvb = _mm256_srli_epi16(b, 8);
+        const __m256i ua = _mm256_and_si256(uva, lowWord), ub = _mm256_and_si256(uvb, lowWord);
+        const __m256i va = _mm256_srli_epi32(uva, 16), vb = _mm256_srli_epi32(uvb, 16);
+        const __m256i r = _mm256_packs_epi32(Entry256(va, cr, or_), Entry256(vb, cr, or_));
+        const __m256i g =
+            _mm256_packs_epi32(_mm256_add_epi32(Entry256(va, cgv, ogv), Entry256(ua, cgu, ogu)),
+                               _mm256_add_epi32(Entry256(vb, cgv, ogv), Entry256(ub, cgu, ogu)));
+        const __m256i bl = _mm256_packs_epi32(Entry256(ua, cb, ob), Entry256(ub, cb, ob));
+        const __m256i cB = Channel256(ya, yb, bl), cG = Channel256(ya, yb, g),
+                      cR = Channel256(ya, yb, r);
+        for (int part = 0; part < 3; ++part)
+        {
+            const __m256i out =
+                _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(cB, masks[part][0]),
+                                                _mm256_shuffle_epi8(cG, masks[part][1])),
+                                _mm256_shuffle_epi8(cR, masks[part][2]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 6 * p + 16 * part),
+                             _mm256_castsi256_si128(out));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 6 * p + 48 + 16 * part),
+                             _mm256_extracti128_si256(out, 1));
+        }
+    }
+    PairsSsse3(src + 4 * p, pairs - p, dst + 6 * p);
+}
+
 using PairsFn = void (*)(const std::uint8_t*, std::size_t, std::uint8_t*);
 
 PairsFn ChoosePairs()
 {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return PairsAvx2;
     return __builtin_cpu_supports("ssse3") ? PairsSsse3 : PairsScalar;
 }
 
