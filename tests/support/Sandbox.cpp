@@ -1,5 +1,7 @@
 #include "Sandbox.h"
 
+#include "platform/linux/SessionNames.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +54,18 @@ Sandbox::Sandbox() : m_oldRuntimeDir(GetEnv("TAVREL_RUNTIME_DIR")), m_oldHome(Ge
 
 Sandbox::~Sandbox()
 {
+    // Sections of peers that were killed stay in /dev/shm until removed.
+    const std::string key = detail::SessionKey();
+    if (!key.empty())
+    {
+        std::error_code ec;
+        const std::string prefix = "tavrel-" + key + "-";
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec))
+        {
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                std::filesystem::remove(entry.path(), ec);
+        }
+    }
     RestoreEnv("TAVREL_RUNTIME_DIR", m_oldRuntimeDir);
     RestoreEnv("TAVREL_HOME", m_oldHome);
     std::error_code ec;

@@ -27,8 +27,10 @@ QApplication& App()
     static int argc = 1;
     static char name[] = "tavrel_platform_qt_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own statics are gone by the time a static
+    // application object would be.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Runs `call` on another thread while the GUI thread keeps its event loop
