@@ -106,3 +106,39 @@ TEST(Dib, OperationsOnAnEmptyPictureLeaveTheDestination)
     EXPECT_EQ(dest.Width(), 3);
     EXPECT_EQ(dest.Row(1)[2], 77);
 }
+
+TEST(Dib, ReusedBuffersGetCleanPadding)
+{
+    CDib d;
+    ASSERT_EQ(d.Create(5, 2, 24, 300), 1);
+    std::memset(d.Pixels(), 0xFF, d.PixelBytes());
+    const std::uint8_t* before = d.Pixels();
+    ASSERT_EQ(d.CreateForOverwrite(5, 2, 24, 150), 1);
+    EXPECT_EQ(d.Pixels(), before);
+    for (int y = 0; y < 2; ++y)
+        for (int i = 15; i < 16; ++i)
+            EXPECT_EQ(d.Row(y)[i], 0);
+    EXPECT_EQ(d.XResolution(), 150);
+
+    // Results of operations carry zero padding too, whatever the buffer held.
+    CDib src;
+    ASSERT_EQ(src.Create(5, 2, 8, 300), 1);
+    std::memset(src.Pixels(), 0xFF, src.PixelBytes());
+    CDib dst;
+    ASSERT_EQ(dst.Create(5, 2, 8, 300), 1);
+    std::memset(dst.Pixels(), 0xAA, dst.PixelBytes());
+    ASSERT_EQ(src.Rotate(&dst, 3), 1);
+    EXPECT_EQ(dst.Row(1)[4], 0xFF);
+    EXPECT_EQ(dst.Row(1)[5], 0);
+    EXPECT_EQ(dst.Row(1)[7], 0);
+}
+
+TEST(Dib, OnlyTheHalfTurnIsOffered)
+{
+    CDib d;
+    ASSERT_EQ(d.Create(4, 4, 8, 300), 1);
+    CDib out;
+    EXPECT_EQ(d.Rotate(&out, 1), 0);
+    EXPECT_EQ(d.Rotate(&out, 0), 0);
+    EXPECT_EQ(d.Rotate(&out, 3, 0), 1);
+}
