@@ -12,7 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+
+namespace tavrel
+{
+std::shared_ptr<void> AttachHandover(PelidorWindow& window, int argc, char** argv);
+}
 
 int main(int argc, char** argv)
 {
@@ -37,6 +43,7 @@ int main(int argc, char** argv)
     tavrel::LoadUiTranslation(tavrel::FindUiLanguageLibrary("Tavrel"));
 
     tavrel::PelidorWindow window;
+    const auto handover = tavrel::AttachHandover(window, argc, argv);
     window.show();
     std::fprintf(stderr, "Pelidor: running\n");
     return app.exec();
