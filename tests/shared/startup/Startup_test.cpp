@@ -1,0 +1,126 @@
+#include "platform/Desktop.h"
+#include "support/Process.h"
+#include "support/Sandbox.h"
+#include "support/Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+using tavrel::test::Process;
+using tavrel::test::Sandbox;
+using tavrel::test::WaitFor;
+
+std::unique_ptr<Process> Start(const std::string& program, const std::vector<std::string>& args)
+{
+    std::string error;
+    auto process = Process::Start(program, args, {}, &error);
+    EXPECT_TRUE(process) << error;
+    return process;
+}
+
+bool Logged(Process& process, const std::string& line)
+{
+    return process.StdErr().find(line) != std::string::npos;
+}
+
+bool Marked(const std::string& className, const std::string& mark)
+{
+    const tavrel::HWND hwnd = tavrel::Desktop::FindWindow(className);
+    return hwnd != 0 && tavrel::Desktop::GetProp(hwnd, mark) == 1;
+}
+
+TEST(ManagerStart, SecondManagerHandsOverToTheFirst)
+{
+    Sandbox sandbox;
+    auto first = Start("Pelidor", {"--simulated"});
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitFor([] { return Marked("Pelidor", "TAVREL_PELIDOR"); }));
+    EXPECT_EQ(tavrel::Desktop::GetWindowText(tavrel::Desktop::FindWindow("Pelidor")), "TAVREL");
+    // The program folder was filled with the defaults.
+    EXPECT_TRUE(std::filesystem::exists(sandbox.Home() + "/UIlanguage.xml"));
+
+    auto second = Start("Pelidor", {});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->WaitForExit(), 0);
+    EXPECT_TRUE(Logged(*second, "Pelidor: already running"));
+    EXPECT_FALSE(Logged(*second, "Pelidor: running"));
+    EXPECT_TRUE(WaitFor([&] { return Logged(*first, "Pelidor: brought to the front"); }));
+    EXPECT_TRUE(first->IsRunning());
+
+    // WM_CLOSE ends it; the mark goes before the window.
+    tavrel::Desktop::SendMessage(tavrel::Desktop::FindWindow("Pelidor"), tavrel::WM_CLOSE);
+    EXPECT_EQ(first->WaitForExit(), 0);
+    EXPECT_EQ(tavrel::Desktop::FindWindow("Pelidor"), 0u);
+}
+
+TEST(CaptureStart, SameModeBringsTheRunningOneForward)
+{
+    Sandbox sandbox;
+    auto first = Start("Vantrel", {"0", "--simulated"});
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitFor([] { return Marked("Tavrel Camera", "TAVREL_VANTREL"); }));
+    // No argument is mode 0 as well.
+    auto second = Start("Vantrel", {});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->WaitForExit(), 0);
+    EXPECT_FALSE(Logged(*second, "running in mode"));
+    EXPECT_TRUE(WaitFor([&] { return Logged(*first, "Vantrel: brought to the front"); }));
+    EXPECT_TRUE(first->IsRunning());
+    EXPECT_FALSE(Logged(*first, "Vantrel: closing"));
+}
+
+TEST(CaptureStart, OtherModeReplacesTheRunningOne)
+{
+    Sandbox sandbox;
+    auto first = Start("Vantrel", {"0"});
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitFor([] { return Marked("Tavrel Camera", "TAVREL_VANTREL"); }));
+    auto second = Start("Vantrel", {"1"});
+    ASSERT_TRUE(second);
+    EXPECT_EQ(first->WaitForExit(), 0);
+    EXPECT_TRUE(Logged(*first, "Vantrel: closing"));
+    ASSERT_TRUE(WaitFor([&] { return Logged(*second, "Vantrel: running in mode 1"); }));
+    ASSERT_TRUE(WaitFor([] { return Marked("Tavrel Camera", "TAVREL_VANTREL"); }));
+
+    // The manager's close also closes the capture program.
+    auto manager = Start("Pelidor", {});
+    ASSERT_TRUE(manager);
+    ASSERT_TRUE(WaitFor([] { return Marked("Pelidor", "TAVREL_PELIDOR"); }));
+    tavrel::Desktop::SendMessage(tavrel::Desktop::FindWindow("Pelidor"), tavrel::WM_CLOSE);
+    EXPECT_EQ(manager->WaitForExit(), 0);
+    EXPECT_EQ(second->WaitForExit(), 0);
+}
+
+TEST(CaptureStart, KilledInstanceDoesNotBlockTheNextStart)
+{
+    Sandbox sandbox;
+    auto first = Start("Vantrel", {"1"});
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(WaitFor([] { return Marked("Tavrel Camera", "TAVREL_VANTREL"); }));
+    first->Kill();
+    first->WaitForExit();
+    auto second = Start("Vantrel", {"1"});
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(WaitFor([&] { return Logged(*second, "Vantrel: running in mode 1"); }));
+    EXPECT_TRUE(second->IsRunning());
+}
+
+TEST(CaptureStart, ModesOtherThanFilmAndPhotoOpenNoWindow)
+{
+    Sandbox sandbox;
+    auto run = Start("Vantrel", {"7"});
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->WaitForExit(), 0);
+    EXPECT_FALSE(Logged(*run, "running in mode"));
+    auto text = Start("Vantrel", {"/VERIFY"}); // non-numeric: mode 0
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(WaitFor([&] { return Logged(*text, "Vantrel: running in mode 0"); }));
+}
+
+} // namespace
