@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -121,6 +122,35 @@ TEST(CaptureStart, ModesOtherThanFilmAndPhotoOpenNoWindow)
     auto text = Start("Vantrel", {"/VERIFY"}); // non-numeric: mode 0
     ASSERT_TRUE(text);
     EXPECT_TRUE(WaitFor([&] { return Logged(*text, "Vantrel: running in mode 0"); }));
+}
+
+} // namespace
+
+namespace
+{
+
+void WriteLanguageFile(const Sandbox& sandbox, const std::string& entries)
+{
+    std::ofstream(sandbox.Home() + "/UIlanguage.xml", std::ios::binary)
+        << "<language><language>English</language><English>" << entries << "</English></language>";
+}
+
+std::string CaptureTitleWith(const std::string& entries)
+{
+    Sandbox sandbox;
+    std::filesystem::create_directories(sandbox.Home());
+    WriteLanguageFile(sandbox, entries);
+    auto run = Start("Vantrel", {"0"});
+    if (!run || !WaitFor([] { return Marked("Tavrel Camera", "TAVREL_VANTREL"); }))
+        return "<not started>";
+    return tavrel::Desktop::GetWindowText(tavrel::Desktop::FindWindow("Tavrel Camera"));
+}
+
+TEST(UiLanguageStart, CaptureProgramLoadsOnlyItsOwnEntry)
+{
+    EXPECT_EQ(CaptureTitleWith("<Solvane>Vantrel_en.qm</Solvane>"), "Picture preview");
+    EXPECT_EQ(CaptureTitleWith("<Tavrel>Pelidor_en.qm</Tavrel>"), "照片预览");
+    EXPECT_EQ(CaptureTitleWith("<Solvane>missing.qm</Solvane>"), "照片预览");
 }
 
 } // namespace
