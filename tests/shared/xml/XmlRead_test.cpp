@@ -134,6 +134,17 @@ TEST(XmlContent, AttributesAreScannedAndDecoded)
     EXPECT_EQ(doc.GetAttribute(u"a"), u"");
 }
 
+TEST(XmlContent, NamesHoldingNulStopAtTheSearchedNamesEnd)
+{
+    // A NUL inside a tag or attribute name must not read past the searched name.
+    CXmlDocument doc;
+    const char16_t text[] = u"<r a\0b=\"1\"><a\0x/></r>";
+    ASSERT_TRUE(doc.SetDocumentText(std::u16string_view(text, sizeof text / 2 - 1)));
+    ASSERT_TRUE(doc.FindNext(u"r"));
+    EXPECT_EQ(doc.GetAttribute(u"a"), u"");
+    EXPECT_FALSE(doc.FindNextChild(u"a"));
+}
+
 TEST(XmlEntities, DecodingFollowsTheReferenceRules)
 {
     auto decode = [](std::u16string_view s)
