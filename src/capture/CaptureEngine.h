@@ -127,6 +127,7 @@ public:
     int StillMode() const { return m_stillMode; }
     int PreviewEnabled() const { return m_previewEnabled; }
     int RegisterWriteBusy() const { return m_registerWriteBusy; }
+    bool HasFrame() const { return m_graph && m_graph->FrameSequence() > 0; }
     bool HasControl() const;
     const SensorSettings& Sensor() const { return m_sensor; }
     CImageProfile& Profile() { return *m_profile; }
