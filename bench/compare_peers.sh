@@ -120,3 +120,18 @@ for name, op in ops:
           cells[1], ratio))
 print("(ms per 2592 x 1944 picture; memcpy is the floor for one pass over the picture)")
 PY
+
+# The whole chain has no peer; shown beside the figures above.
+if [ -x "$build/bench/process_bench" ]; then
+    "$build/bench/process_bench" --benchmark_out="$work/process.json" \
+        --benchmark_out_format=json >/dev/null 2>&1 &&
+        python3 - "$work/process.json" <<'PY'
+import json, sys
+rows = {}
+for b in json.load(open(sys.argv[1]))["benchmarks"]:
+    if b.get("run_type") == "aggregate":
+        rows.setdefault(b["run_name"].split("/")[0].replace("BM_", ""), {})[b["aggregate_name"]] = b["real_time"]
+for name, v in rows.items():
+    print("%-24s %9.2f %9.2f" % (name, v["min"], v["median"]))
+PY
+fi
