@@ -83,6 +83,9 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
         }
     }
     const long rssAtEnd = VmRssKb(host->Pid());
+    // The last connection may still be closing on the receiver's side.
+    test::WaitFor([&] { return OpenDescriptors(host->Pid()) <= fdsAfterWarmUp; },
+            std::chrono::seconds(5));
     const int fdsAtEnd = OpenDescriptors(host->Pid());
     std::printf("receiver VmRSS %ld kB after %d pictures, %ld kB after %d; fds %d -> %d\n",
                 rssAfterWarmUp, warmUp, rssAtEnd, count, fdsAfterWarmUp, fdsAtEnd);
