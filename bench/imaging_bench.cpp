@@ -5,6 +5,7 @@
 #include "imaging/ImageBuffer.h"
 
 #include "peers/PhotoPicture.h"
+#include "peers/RepeatedRuns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,19 +22,9 @@ using benchpicture::kWidth;
 using benchpicture::Photo;
 using benchpicture::RowBytes;
 
-double Min(const std::vector<double>& v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
 void Configure(benchmark::internal::Benchmark* b)
 {
-    b->Unit(benchmark::kMillisecond)
-        ->MeasureProcessCPUTime()
-        ->UseRealTime()
-        ->Repetitions(7)
-        ->ComputeStatistics("min", Min)
-        ->ReportAggregatesOnly(true);
+    benchpicture::ConfigureRepeated(b, 7);
 }
 
 // Runs op on a fresh copy of the picture each iteration; the copy is not timed.

@@ -7,6 +7,7 @@
 #include "imaging/cwimage/dib/Dib.h"
 
 #include "peers/PhotoPicture.h"
+#include "peers/RepeatedRuns.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,19 +23,9 @@ using benchpicture::kWidth;
 using benchpicture::Photo;
 using benchpicture::RowBytes;
 
-double Min(const std::vector<double>& v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
 void Configure(benchmark::internal::Benchmark* b)
 {
-    b->Unit(benchmark::kMillisecond)
-        ->MeasureProcessCPUTime()
-        ->UseRealTime()
-        ->Repetitions(5)
-        ->ComputeStatistics("min", Min)
-        ->ReportAggregatesOnly(true);
+    benchpicture::ConfigureRepeated(b, 5);
 }
 
 void Prepare(CImageProfile& profile, int doubleResolution)

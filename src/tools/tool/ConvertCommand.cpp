@@ -9,26 +9,6 @@
 #include <cstdlib>
 #include <string>
 
-namespace
-{
-
-// Decimal or 0x-prefixed hexadecimal, the whole text, within 32 bits.
-bool ParseFormatCode(const std::string& text, std::uint32_t& code)
-{
-    if (text.empty() || text[0] == '-' || text[0] == '+')
-        return false;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFull)
-        return false;
-    code = std::uint32_t(value);
-    return true;
-}
-
-} // namespace
-
 // convert IN OUT --format-code N: read any picture file and save it with the
 // format code; prints the written path.
 int ConvertCommand(const ToolArgs& args)

@@ -22,20 +22,6 @@ int Usage()
     return 2;
 }
 
-// Decimal, or hexadecimal with 0x; the whole text must be a number.
-bool ParseFormatCode(const std::string& text, std::uint32_t& code)
-{
-    if (text.empty())
-        return false;
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || value > 0xFFFFFFFFull || text[0] == '-')
-        return false;
-    code = std::uint32_t(value);
-    return true;
-}
-
 } // namespace
 
 int ProcessCommand(const ToolArgs& args)
