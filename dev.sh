@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-multimedia-dev libgl-dev
   libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang
+  clang ccache
 )
 
 install_packages() {
@@ -30,7 +30,10 @@ BUILD_DIR=${TAVREL_BUILD_DIR:-build}
 
 build() {
   if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TAVREL_CMAKE_ARGS:-}
+    local launcher=()
+    # ccache pays off when several checkouts build the same tree.
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" ${TAVREL_CMAKE_ARGS:-}
   fi
   cmake --build "$BUILD_DIR" -j2
 }
