@@ -99,18 +99,83 @@ Rgb ScenePixel(int x, int y, int width, int height)
     return Mix(ground, {30, 40, 25}, (v - 0.33) / 0.67 * 0.6);
 }
 
-// The scene of one size, kept for the preview and the still sizes.
+// The light box: linear light relative to its brightest point falls off as
+// 1 / (1 + k r²)², r the distance from that point over half the diagonal.
+constexpr double kLightCentre[2] = {0.52, 0.48};
+constexpr double kLightFalloff = 0.29;
+// Brightest linear level with the default exposure, and the lamp's colour
+// (red, green, blue).
+constexpr double kLightPeak = 0.86;
+constexpr double kLightTint[3] = {1.0, 0.96, 0.88};
+
+// The fall-off of each pixel as a factor on encoded values (1/65535 steps).
+std::vector<std::uint16_t> MakeFalloff(int width, int height)
+{
+    // (1 + k r²)^(-2/2.2) over r² in [0, 4] (the far corner of an off-centre
+    // light), tabulated finely enough that neighbours never step by a level.
+    constexpr int kSteps = 8192;
+    constexpr double kMaxR2 = 4.0;
+    std::vector<std::uint16_t> table(kSteps + 1);
+    for (int i = 0; i <= kSteps; ++i)
+    {
+        const double r2 = kMaxR2 * i / kSteps;
+        table[i] = static_cast<std::uint16_t>(
+            std::lround(65535.0 * std::pow(1.0 + kLightFalloff * r2, -2.0 / 2.2)));
+    }
+    const double half = 0.5 * std::sqrt(double(width) * width + double(height) * height);
+    std::vector<std::uint16_t> falloff(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+    {
+        const double dy = (y + 0.5 - kLightCentre[1] * height) / half;
+        for (int x = 0; x < width; ++x)
+        {
+            const double dx = (x + 0.5 - kLightCentre[0] * width) / half;
+            const double r2 = std::min(dx * dx + dy * dy, kMaxR2);
+            falloff[static_cast<std::size_t>(y) * width + x] =
+                table[static_cast<std::size_t>(std::lround(r2 / kMaxR2 * kSteps))];
+        }
+    }
+    return falloff;
+}
+
+// The scene of one size, kept for the preview and the still sizes, and the
+// light box's fall-off at that size, made when first asked for.
 class SceneCache
 {
 public:
     std::shared_ptr<const std::vector<Rgb>> Get(int width, int height)
     {
         std::lock_guard lock(m_mutex);
-        for (const auto& entry : m_entries)
+        return Find(width, height).pixels;
+    }
+
+    std::shared_ptr<const std::vector<std::uint16_t>> Falloff(int width, int height)
+    {
+        std::lock_guard lock(m_mutex);
+        Entry& entry = Find(width, height);
+        if (!entry.falloff)
+        {
+            entry.falloff =
+                std::make_shared<const std::vector<std::uint16_t>>(MakeFalloff(width, height));
+        }
+        return entry.falloff;
+    }
+
+private:
+    struct Entry
+    {
+        int width = 0, height = 0;
+        std::shared_ptr<const std::vector<Rgb>> pixels;
+        std::shared_ptr<const std::vector<std::uint16_t>> falloff;
+    };
+
+    Entry& Find(int width, int height)
+    {
+        for (auto& entry : m_entries)
         {
             if (entry.width == width && entry.height == height && entry.pixels)
             {
-                return entry.pixels;
+                return entry;
             }
         }
         auto pixels = std::make_shared<std::vector<Rgb>>(static_cast<std::size_t>(width) * height);
@@ -122,17 +187,12 @@ public:
                     ScenePixel(x, y, width, height);
             }
         }
-        m_entries[m_next] = {width, height, pixels};
+        Entry& slot = m_entries[m_next];
+        slot = {width, height, pixels, nullptr};
         m_next = (m_next + 1) % m_entries.size();
-        return pixels;
+        return slot;
     }
 
-private:
-    struct Entry
-    {
-        int width = 0, height = 0;
-        std::shared_ptr<const std::vector<Rgb>> pixels;
-    };
     std::mutex m_mutex;
     std::array<Entry, 3> m_entries;
     std::size_t m_next = 0;
@@ -149,18 +209,29 @@ double Decode(double encoded)
     return std::pow(encoded / 255.0, 2.2);
 }
 
+// Density of a film layer: base + contrast × log10(light / darkest light).
+double FilmDensity(double base, double contrast, int sceneValue)
+{
+    constexpr double kDarkest = 0.004; // the scene's black, about 8 stops down
+    return base + contrast * std::log10(std::max(Decode(sceneValue), kDarkest) / kDarkest);
+}
+
 // Per-channel tables from the scene's encoded value (or, for black-and-white
-// film, its luminance) to the sensor's encoded output.
+// film, its luminance) to the sensor's encoded output. `level` is that output
+// before clipping, for the light box to scale.
 struct Tables
 {
     std::array<std::array<std::uint8_t, 256>, 3> channel; // r, g, b
+    std::array<std::array<float, 256>, 3> level;          // r, g, b
     bool fromLuminance = false;
     bool greyOutput = false;
 };
 
 Tables MakeTables(const SlideConditions& c)
 {
-    static constexpr double kMask[3] = {1.0, 0.55, 0.28};
+    // Orange mask and layer contrasts of a colour negative, red, green, blue.
+    static constexpr double kBaseDensity[3] = {0.0, 0.26, 0.60};
+    static constexpr double kLayerContrast[3] = {0.55, 0.62, 0.68};
     static constexpr double kPaper[3] = {1.0, 0.98, 0.93};
     static constexpr double kNegativeGain[3] = {1.0, 1.05, 1.15};
     Tables t;
@@ -170,26 +241,35 @@ Tables MakeTables(const SlideConditions& c)
     for (int ch = 0; ch < 3; ++ch)
     {
         double sensorGain = c.sensor == SensorFilmType::Negative ? kNegativeGain[ch] : 1.0;
+        if (c.lightBox)
+        {
+            sensorGain *= kLightPeak * kLightTint[ch];
+        }
         for (int i = 0; i < 256; ++i)
         {
             double transmission;
             switch (c.film)
             {
             case HolderFilm::Negative:
-                transmission = kMask[ch] * Decode(12.0 + 243.0 * (1.0 - i / 255.0));
+                transmission =
+                    std::pow(10.0, -FilmDensity(kBaseDensity[ch], kLayerContrast[ch], i));
                 break;
             case HolderFilm::BlackWhite:
-                transmission = 0.92 * Decode(12.0 + 243.0 * (1.0 - i / 255.0));
+                transmission = std::pow(10.0, -FilmDensity(0.08, 0.62, i));
                 break;
             case HolderFilm::Print:
                 transmission = kPaper[ch] * (0.04 + 0.86 * Decode(i));
+                break;
+            case HolderFilm::None:
+                transmission = 1.0;
                 break;
             default:
                 transmission = Decode(i);
                 break;
             }
-            double out = std::clamp(gain * sensorGain * transmission, 0.0, 1.0);
-            t.channel[ch][i] = Clamp8(255.0 * std::pow(out, 1.0 / 2.2));
+            const double light = std::max(gain * sensorGain * transmission, 0.0);
+            t.level[ch][i] = static_cast<float>(255.0 * std::pow(light, 1.0 / 2.2));
+            t.channel[ch][i] = Clamp8(255.0 * std::pow(std::min(light, 1.0), 1.0 / 2.2));
         }
     }
     return t;
@@ -203,10 +283,13 @@ bool Render(const SlideConditions& conditions, int width, int height, Emit emit)
         return false;
     }
     auto scene = Scenes().Get(width, height);
+    auto falloff = conditions.lightBox ? Scenes().Falloff(width, height) : nullptr;
     const Tables t = MakeTables(conditions);
     for (int y = 0; y < height; ++y)
     {
         const Rgb* row = scene->data() + static_cast<std::size_t>(y) * width;
+        const std::uint16_t* light =
+            falloff ? falloff->data() + static_cast<std::size_t>(y) * width : nullptr;
         for (int x = 0; x < width; ++x)
         {
             Rgb s = row[x];
@@ -215,7 +298,20 @@ bool Render(const SlideConditions& conditions, int width, int height, Emit emit)
             {
                 ir = ig = ib = (77 * s.r + 150 * s.g + 29 * s.b + 128) >> 8;
             }
-            int r = t.channel[0][ir], g = t.channel[1][ig], b = t.channel[2][ib];
+            int r, g, b;
+            if (light != nullptr)
+            {
+                const float f = light[x] * (1.0f / 65535.0f);
+                r = static_cast<int>(std::min(t.level[0][ir] * f + 0.5f, 255.0f));
+                g = static_cast<int>(std::min(t.level[1][ig] * f + 0.5f, 255.0f));
+                b = static_cast<int>(std::min(t.level[2][ib] * f + 0.5f, 255.0f));
+            }
+            else
+            {
+                r = t.channel[0][ir];
+                g = t.channel[1][ig];
+                b = t.channel[2][ib];
+            }
             if (t.greyOutput)
             {
                 r = g = b = (77 * r + 150 * g + 29 * b + 128) >> 8;
@@ -231,6 +327,7 @@ bool Render(const SlideConditions& conditions, int width, int height, Emit emit)
 SlideConditions SlideConditionsFromState(const SimScannerState& state)
 {
     SlideConditions c;
+    c.lightBox = true;
     std::uint8_t type = state.Register(kRegFilmType, 0);
     c.sensor = type <= 3 ? static_cast<SensorFilmType>(type) : SensorFilmType::Positive;
     c.exposureGain = state.Register(kRegExposureGain, 0x40);

@@ -8,7 +8,13 @@
 //   negative   inverted and orange-masked (neutral areas: red > green > blue)
 //   bw         an inverted neutral-grey negative
 //   print      the scene with paper white and a lifted black
+//   none       no holder: the bare light
+// Negatives are modelled as film is: each dye layer's density grows with the
+// log of the scene's light at its own contrast, over an orange base.
 // The sensor's black-and-white mode (0x3a00 = 2) also turns any film grey.
+// Frames from the device are lit by its light box: the light falls off
+// towards the corners (to about 60% in linear light), its brightest point a
+// little off centre, and is slightly warm, as a real lamp and lens give.
 // The frame is deterministic: the same size and settings give the same bytes.
 
 #include "shared/camera/SimulatedScanner.h"
@@ -34,6 +40,7 @@ struct SlideConditions
     HolderFilm film = HolderFilm::Positive; // never Auto here
     SensorFilmType sensor = SensorFilmType::Positive;
     int exposureGain = 0x40; // 1/64 steps
+    bool lightBox = false;   // the device's light; SlideConditionsFromState sets it
 };
 
 // Resolves "auto" film and unknown register values (taken as positive).

@@ -30,11 +30,10 @@ struct FilmName
     HolderFilm film;
     const char* name;
 };
-constexpr FilmName kFilmNames[] = {{HolderFilm::Auto, "auto"},
-                                   {HolderFilm::Positive, "positive"},
-                                   {HolderFilm::Negative, "negative"},
-                                   {HolderFilm::BlackWhite, "bw"},
-                                   {HolderFilm::Print, "print"}};
+constexpr FilmName kFilmNames[] = {
+    {HolderFilm::Auto, "auto"},         {HolderFilm::Positive, "positive"},
+    {HolderFilm::Negative, "negative"}, {HolderFilm::BlackWhite, "bw"},
+    {HolderFilm::Print, "print"},       {HolderFilm::None, "none"}};
 
 void SetError(std::string* error, const std::string& text)
 {

@@ -15,17 +15,20 @@ namespace tavrel
 {
 
 // What lies in the film holder. Auto: the film that the programmed film-type
-// register asks for, as if the user had put in the matching film.
+// register asks for, as if the user had put in the matching film. None: no
+// holder at all, the camera sees the bare light box (for lens calibration).
 enum class HolderFilm
 {
     Auto,
     Positive,
     Negative,
     BlackWhite,
-    Print
+    Print,
+    None
 };
 
-const char* HolderFilmName(HolderFilm film); // "auto", "positive", "negative", "bw", "print"
+// "auto", "positive", "negative", "bw", "print", "none"
+const char* HolderFilmName(HolderFilm film);
 std::optional<HolderFilm> ParseHolderFilm(const std::string& name);
 
 struct SimScannerWrite

@@ -17,7 +17,7 @@ constexpr std::size_t kStatusWrites = 10;
 int Usage()
 {
     std::fprintf(stderr, "usage: tavrel-sim plug|unplug|press|status\n"
-                         "       tavrel-sim film auto|positive|negative|bw|print\n");
+                         "       tavrel-sim film auto|positive|negative|bw|print|none\n");
     return 2;
 }
 
