@@ -48,8 +48,6 @@ struct Receiver
         ::setenv("TAVREL_RUNTIME_DIR", (root + "/run").c_str(), 1);
         ::setenv("TAVREL_HOME", (root + "/home").c_str(), 1);
         const std::string host = tavrel::ExecutableFolder() + "/../bin/tavrel_handover_host";
-        if (!::getenv("TAVREL_PLUGIN_DIR"))
-            ::setenv("TAVREL_PLUGIN_DIR", (tavrel::ExecutableFolder() + "/../bin").c_str(), 1);
         char* argv[] = {const_cast<char*>(host.c_str()), const_cast<char*>(dest.c_str()), nullptr};
         if (posix_spawn(&pid, host.c_str(), nullptr, nullptr, argv, environ) != 0)
         {

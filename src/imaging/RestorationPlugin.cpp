@@ -1,37 +1,26 @@
 #include "imaging/RestorationPlugin.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdlib>
-
-namespace
-{
-
-std::string ExecutableDirectory()
-{
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (n <= 0)
-        return {};
-    std::string path(buffer, std::size_t(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-} // namespace
 
 std::vector<std::string> RestorationPluginCandidates()
 {
     std::vector<std::string> names;
+    // A folder named on purpose is the only place looked at: another build
+    // of the plug-in must not be taken silently in its stead.
     const char* override = std::getenv("TAVREL_PLUGIN_DIR");
     if (override != nullptr && *override != '\0')
-        names.push_back(std::string(override) + "/" + kRestorationPluginFile);
-    const std::string exeDir = ExecutableDirectory();
+        return {std::string(override) + "/" + kRestorationPluginFile};
+    const std::string exeDir = tavrel::ExecutableFolder();
     if (!exeDir.empty())
+    {
         names.push_back(exeDir + "/" + kRestorationPluginFile);
+        names.push_back(exeDir + "/../" + kRestorationPluginDir + "/" + kRestorationPluginFile);
+    }
     names.push_back(kRestorationPluginFile);
     return names;
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Run-time binding of the restoration plug-in "Negative_Restoration.so".
 //
-// Search order: $TAVREL_PLUGIN_DIR (when set; lets tests and packagers point
-// at another build of the plug-in), the folder of the running executable,
-// then the system's library search path (plain file name).
+// Search order: the folder of the running executable, the suite's library
+// folder lib/tavrel beside that folder (the build tree and an installed suite
+// are laid out alike), then the system's library search path (plain file
+// name). $TAVREL_PLUGIN_DIR, when set, is the only folder searched: tests
+// and packagers point at another build of the plug-in with it.
 
 #include "imaging/ImageProfile.h"
 
@@ -18,6 +20,7 @@ struct RestorationPluginBinding
 };
 
 constexpr const char* kRestorationPluginFile = "Negative_Restoration.so";
+constexpr const char* kRestorationPluginDir = "lib/tavrel";
 
 // Candidate names in search order; the last is the plain file name.
 std::vector<std::string> RestorationPluginCandidates();

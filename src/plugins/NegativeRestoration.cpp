@@ -1,26 +1,37 @@
-// The restoration plug-in shipped with the suite. It leaves the picture as it
-// is: every caller is satisfied by a plug-in that changes nothing, and the
-// call contract (block pointer, pixel pointer, in place) is kept.
+#include "plugins/NegativeRestoration.h"
 
-#include "imaging/RestorationParams.h"
+#include "plugins/Restoration.h"
 
-#include <cstdint>
+#include <atomic>
+#include <exception>
 
-namespace {
-using ProgressFn = int (*)(std::int32_t position, std::int32_t total);
-ProgressFn g_progress = nullptr;
+namespace
+{
+std::atomic<TavrelProgressFn> g_progress{nullptr};
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) void Negative_Restoration(RestorationParams* block,
-                                                                          std::uint8_t* pixels)
+extern "C" void Negative_Restoration(RestorationParams* block, std::uint8_t* pixels)
 {
     if (block == nullptr || pixels == nullptr)
         return;
-    if (g_progress != nullptr)
-        g_progress(block->height, block->height);
+    const TavrelProgressFn progress = g_progress.load();
+    try
+    {
+        tavrel::restoration::RestorePicture(*block, pixels,
+                                            [progress](int position, int total)
+                                            {
+                                                if (progress != nullptr)
+                                                    progress(position, total);
+                                            });
+    }
+    catch (const std::exception&)
+    {
+        // Nothing may cross into a caller that knows no C++ exceptions; the
+        // picture is then used as far as it got.
+    }
 }
 
-extern "C" __attribute__((visibility("default"))) void SetCallBack(ProgressFn callback)
+extern "C" void SetCallBack(TavrelProgressFn callback)
 {
-    g_progress = callback;
+    g_progress.store(callback);
 }

@@ -3,6 +3,7 @@
 #include "imaging/ImageProfile.h"
 #include "imaging/RestorationPlugin.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +53,21 @@ protected:
     tavrel::test::Sandbox sandbox;
 };
 
-TEST_F(PluginTest, PluginDirectoryIsSearchedFirstThenTheProgramsFolderThenThePlainName)
+TEST_F(PluginTest, ProgramsFolderThenTheSuitesLibraryFolderThenThePlainNameUnlessAFolderIsNamed)
 {
+    EXPECT_EQ(RestorationPluginCandidates(),
+              std::vector<std::string>{TAVREL_TEST_PLUGIN_DIR "/full/Negative_Restoration.so"});
+    unsetenv("TAVREL_PLUGIN_DIR");
     const auto names = RestorationPluginCandidates();
-    ASSERT_EQ(names.size(), 3u);
-    EXPECT_EQ(names[0], TAVREL_TEST_PLUGIN_DIR "/full/Negative_Restoration.so");
-    EXPECT_EQ(names[1].substr(names[1].rfind('/')), "/Negative_Restoration.so");
-    EXPECT_EQ(names[2], "Negative_Restoration.so");
+    const std::string exe = tavrel::ExecutableFolder();
+    EXPECT_EQ(names, (std::vector<std::string>{exe + "/Negative_Restoration.so",
+                                               exe + "/../lib/tavrel/Negative_Restoration.so",
+                                               "Negative_Restoration.so"}));
+    // The build tree is laid out as an installed suite: the shipped plug-in
+    // is found from here without help.
+    CImageProfile profile(ProfileFlavour::Manager);
+    EXPECT_TRUE(profile.PluginLoaded());
+    EXPECT_FALSE(SawMissingPluginMessage());
 }
 
 TEST_F(PluginTest, ManagerFullModeHandsBlockAndPixelsOverAndSeesTheChangeInPlace)

@@ -62,11 +62,7 @@ protected:
     std::string events = sandbox.Root() + "/events.log";
     std::unique_ptr<test::Process> host;
 
-    void SetUp() override
-    {
-        fs::create_directories(dest);
-        ::setenv("TAVREL_PLUGIN_DIR", std::getenv("TAVREL_BIN_DIR"), 1);
-    }
+    void SetUp() override { fs::create_directories(dest); }
 
     void StartHost(std::vector<std::string> extra = {})
     {

@@ -50,7 +50,6 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
     const char* countText = std::getenv("TAVREL_SOAK_COUNT");
     const int count = countText != nullptr ? std::atoi(countText) : 200;
     test::Sandbox sandbox;
-    ::setenv("TAVREL_PLUGIN_DIR", std::getenv("TAVREL_BIN_DIR"), 1);
     const std::string dest = sandbox.Root() + "/dest";
     fs::create_directories(dest);
     auto host = test::Process::Start("tavrel_handover_host", {dest});
@@ -85,7 +84,7 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
     const long rssAtEnd = VmRssKb(host->Pid());
     // The last connection may still be closing on the receiver's side.
     test::WaitFor([&] { return OpenDescriptors(host->Pid()) <= fdsAfterWarmUp; },
-            std::chrono::seconds(5));
+                  std::chrono::seconds(5));
     const int fdsAtEnd = OpenDescriptors(host->Pid());
     std::printf("receiver VmRSS %ld kB after %d pictures, %ld kB after %d; fds %d -> %d\n",
                 rssAfterWarmUp, warmUp, rssAtEnd, count, fdsAfterWarmUp, fdsAtEnd);
