@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   qt6-multimedia-dev libgl-dev
-  libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev libudev-dev linux-libc-dev
+  libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev zlib1g-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang ccache
 )
