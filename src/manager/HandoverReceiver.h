@@ -2,7 +2,7 @@
 // The manager side of the picture channel, as the main frame hosts it: the
 // WM_COPYDATA receive handler for kinds 1001, 1003 and 1008, the frame's
 // WM_PICTURE_STORED (1127) handling and message 1126. Widget-free; runs on
-// the UI thread of its host (see HandoverEndpoint for the window).
+// the UI thread of its host (the manager engine, CManagerEngine).
 //
 // Results of a picture message: kPictureTaken when the picture was stored,
 // kPictureRefused when it was not (busy, closing, bad descriptor, pixels not
@@ -35,6 +35,8 @@ public:
     // for any other message (and for other copy-data kinds), which the host
     // gives its default handling.
     LRESULT HandleMessage(const Message& message, bool* handled = nullptr);
+    // The panes of the explorer window, once it exists (not during a run).
+    void SetPanes(const ManagerPanes& panes) { m_panes = panes; }
 
     LRESULT OnCopyData(const CopyData& data, bool* handled = nullptr);
     // WM_PICTURE_STORED: forwards a stored-file notice to the file list, or

@@ -1,50 +1,79 @@
 // Pelidor: the picture manager.
 
-#include "manager/app/PelidorWindow.h"
+#include "manager/app/MainFrame.h"
+#include "manager/app/PelidorApp.h"
 #include "platform/Paths.h"
-#include "platform/qt/Translation.h"
-#include "shared/InstanceGuard.h"
-#include "shared/UiLanguage.h"
 #include "shared/camera/CameraControl.h"
 
 #include <QApplication>
+#include <QEvent>
+
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string>
+#include <vector>
 
-namespace tavrel
+namespace
 {
-std::shared_ptr<void> AttachHandover(PelidorWindow& window, int argc, char** argv);
-}
+
+// For the start-up benchmark: the wall-clock time of the frame's first paint.
+class FirstPaintTrace : public QObject
+{
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+        {
+            const auto now = std::chrono::system_clock::now().time_since_epoch();
+            std::fprintf(stderr, "Pelidor: frame shown at %lld ms\n",
+                         static_cast<long long>(
+                             std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    bool simulated = false;
+    // The frame may hide itself to finish a storage run; only its real
+    // close ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
-        simulated = simulated || std::strcmp(argv[i], "--simulated") == 0;
+        args.emplace_back(argv[i]);
+    const tavrel::PelidorCommandLine line = tavrel::ParsePelidorCommandLine(args);
     const char* scanner = std::getenv("TAVREL_SCANNER");
-    if (simulated || (scanner && std::string(scanner) == "simulated"))
+    if (line.simulated || (scanner && std::string(scanner) == "simulated"))
+    {
         tavrel::SetScannerBackend(tavrel::ScannerBackend::Simulated);
+        // The capture program started from here uses the same scanner.
+        ::setenv("TAVREL_SCANNER", "simulated", 1);
+    }
 
     std::string error;
     if (!tavrel::PrepareProgramFolder(&error))
         std::fprintf(stderr, "Pelidor: program folder: %s\n", error.c_str());
 
-    tavrel::InstanceGuard guard(tavrel::InstanceGuard::Variant::Manager);
-    if (guard.FindRunningInstance(tavrel::kPelidorInstanceName, true) != 0)
+    tavrel::CPelidorApp pelidor;
+    if (!pelidor.InitInstance(args))
     {
-        std::fprintf(stderr, "Pelidor: already running\n");
+        if (pelidor.AnotherInstanceRuns())
+            std::fprintf(stderr, "Pelidor: already running\n");
         return 0;
     }
-    tavrel::LoadUiTranslation(tavrel::FindUiLanguageLibrary("Tavrel"));
-
-    tavrel::PelidorWindow window;
-    const auto handover = tavrel::AttachHandover(window, argc, argv);
-    window.show();
+    QObject::connect(pelidor.MainFrame(), &tavrel::CMainFrame::closed, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    FirstPaintTrace trace;
+    if (std::getenv("TAVREL_STARTUP_TRACE"))
+        pelidor.MainFrame()->installEventFilter(&trace);
     std::fprintf(stderr, "Pelidor: running\n");
-    return app.exec();
+    const int code = app.exec();
+    pelidor.ExitInstance();
+    return code;
 }

@@ -1,15 +1,15 @@
 // tavrel_handover_host DEST [--events FILE] [--list-folder DIR]
 //                           [--computer-selected DOCS]
 // Registers a "Pelidor" window served by a MessageLoop and hosts the
-// receiver engine; pictures are stored into what the file list shows (DEST,
+// manager's engine, as the program does; pictures are stored into what the file list shows (DEST,
 // or DIR). Each thing the panes are told is appended to the events file as
 // one line: "stored PATH", "pane2 TEXT", "progress-placed",
 // "progress-hidden", "documents-selected". WM_CLOSE ends the host (after a
 // storage run when one is in progress).
 
-#include "manager/HandoverEndpoint.h"
-#include "manager/HandoverReceiver.h"
+#include "manager/ManagerEngine.h"
 #include "platform/MessageLoop.h"
+#include "shared/PictureDescriptor.h"
 
 #include <atomic>
 #include <cstdio>
@@ -113,6 +113,16 @@ private:
     EventLog& m_log;
 };
 
+class HostFrame : public tavrel::IManagerFrame
+{
+public:
+    explicit HostFrame(EventLog& log) : m_log(log) {}
+    void HideFrame() override { m_log.Write("frame-hidden"); }
+
+private:
+    EventLog& m_log;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -142,26 +152,30 @@ int main(int argc, char** argv)
     RecordingTree tree(log, list, documents);
     RecordingStatusBar statusBar(log);
     tavrel::MessageLoop loop;
-    tavrel::ManagerPanes panes;
-    panes.fileList = &list;
-    panes.folderTree = documents.empty() ? nullptr : &tree;
-    panes.statusBar = &statusBar;
-    panes.closeFrame = [&loop] { loop.Quit(0); };
-    tavrel::CHandoverReceiver receiver(panes);
+    HostFrame frame(log);
+    tavrel::CUserSettings settings;
+    tavrel::ManagerEngineOptions options;
+    options.watchDevices = false;
+    tavrel::CManagerEngine engine(settings, frame, options);
+    engine.SetPanes(&list, documents.empty() ? nullptr : &tree, &statusBar);
 
-    auto window = tavrel::CreateManagerWindow(
-        receiver, loop.Dispatcher(),
+    auto window = tavrel::WindowEndpoint::Create(
+        tavrel::kManagerWindowClass, "TAVREL",
         [&](const tavrel::Message& message, std::vector<std::uint8_t>&) -> tavrel::LRESULT
         {
-            if (message.message == tavrel::WM_CLOSE && receiver.RequestClose())
+            if (message.message != tavrel::WM_CLOSE)
+                return engine.HandleMessage(message);
+            if (engine.Close())
                 loop.Quit(0);
             return 0;
-        });
+        },
+        loop.Dispatcher());
     if (!window)
     {
         std::fprintf(stderr, "tavrel_handover_host: cannot register the window\n");
         return 1;
     }
+    engine.Create(window->Handle());
     std::printf("ready\n");
     std::fflush(stdout);
     const int code = loop.Run();

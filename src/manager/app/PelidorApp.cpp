@@ -1,0 +1,132 @@
+#include "manager/app/PelidorApp.h"
+
+#include "browser/UserFolders.h"
+#include "manager/app/MainFrame.h"
+#include "platform/Paths.h"
+#include "platform/qt/Translation.h"
+#include "shared/InstanceGuard.h"
+#include "shared/UiLanguage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace tavrel
+{
+
+PelidorCommandLine ParsePelidorCommandLine(const std::vector<std::string>& args)
+{
+    PelidorCommandLine line;
+    for (const std::string& arg : args)
+    {
+        if (arg == "--simulated")
+            line.simulated = true;
+        else if (!arg.empty() && arg[0] != '-' && line.folder.empty())
+            line.folder = std::filesystem::absolute(arg).lexically_normal().string();
+    }
+    while (line.folder.size() > 1 && line.folder.back() == '/')
+        line.folder.pop_back();
+    return line;
+}
+
+CPelidorApp::CPelidorApp() = default;
+
+CPelidorApp::~CPelidorApp()
+{
+    m_frame.reset();
+}
+
+QString CPelidorApp::SettingsFile() const
+{
+    return QDir::current().absoluteFilePath(QString(kRegistryKey) + "/Pelidor.ini");
+}
+
+bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
+{
+    const PelidorCommandLine line = ParsePelidorCommandLine(args);
+
+    // 1. One manager at a time: a running one is restored and brought forward.
+    m_guard = std::make_unique<InstanceGuard>(InstanceGuard::Variant::Manager);
+    m_anotherInstance = m_guard->FindRunningInstance(kPelidorInstanceName, true) != 0;
+    if (m_anotherInstance)
+        return false;
+
+    // 2. The UI language, before any window exists.
+    m_translationLoaded = LoadUiTranslation(FindUiLanguageLibrary("Tavrel"));
+
+    // 4. The skin: a style sheet; a missing file leaves the plain look.
+    QFile skin(kSkinFile);
+    if (skin.open(QIODevice::ReadOnly))
+        m_skin = QString::fromUtf8(skin.readAll());
+
+    // 6. The application settings with the recent-file list.
+    LoadStdProfileSettings();
+
+    // 8. The main frame.
+    m_frame = std::make_unique<CMainFrame>(m_settings, SettingsFile());
+    if (!m_frame->Create())
+    {
+        std::fprintf(stderr, "Pelidor: the main window cannot be registered\n");
+        m_frame.reset();
+        return false;
+    }
+
+    // 9. The command line: a folder opens there, nothing opens the explorer
+    // window on the remembered folder.
+    std::string folder = line.folder;
+    if (folder.empty())
+        folder = UserPicturesFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    m_frame->CreateExplorer(folder);
+
+    // 10. Skin the frame ("MainFrame") and the dialogs ("Dialog"): the
+    // sheet's selectors name those objects.
+    if (!m_skin.isEmpty())
+        qApp->setStyleSheet(m_skin);
+
+    // 11.
+    m_frame->showMaximized();
+    return true;
+}
+
+void CPelidorApp::ExitInstance()
+{
+    SaveStdProfileSettings();
+    m_frame.reset();
+}
+
+void CPelidorApp::LoadStdProfileSettings()
+{
+    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    m_recentFiles.clear();
+    settings.beginGroup("Recent File List");
+    for (int i = 1; i <= kRecentFileCount; ++i)
+    {
+        const QString file = settings.value(QString("File%1").arg(i)).toString();
+        if (!file.isEmpty())
+            m_recentFiles << file;
+    }
+    settings.endGroup();
+}
+
+void CPelidorApp::SaveStdProfileSettings() const
+{
+    QSettings settings(SettingsFile(), QSettings::IniFormat);
+    settings.beginGroup("Recent File List");
+    for (int i = 1; i <= kRecentFileCount; ++i)
+    {
+        const QString key = QString("File%1").arg(i);
+        if (i <= m_recentFiles.size())
+            settings.setValue(key, m_recentFiles[i - 1]);
+        else
+            settings.remove(key);
+    }
+    settings.endGroup();
+}
+
+} // namespace tavrel

@@ -1,0 +1,67 @@
+#pragma once
+// The manager's application: start-up in the designed order (instance
+// check, UI language, skin, application settings, main frame, command line,
+// shown maximised) and exit.
+
+#include "manager/UserSettings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavrel
+{
+
+class CMainFrame;
+class InstanceGuard;
+
+constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
+constexpr const char* kSkinFile = "Ruzade.smf";
+constexpr int kRecentFileCount = 4;
+
+struct PelidorCommandLine
+{
+    std::string folder; // "" : the remembered folder
+    bool simulated = false;
+};
+PelidorCommandLine ParsePelidorCommandLine(const std::vector<std::string>& args);
+
+class CPelidorApp
+{
+public:
+    CPelidorApp();
+    ~CPelidorApp();
+    CPelidorApp(const CPelidorApp&) = delete;
+    CPelidorApp& operator=(const CPelidorApp&) = delete;
+
+    // False when the program is to end at once (another manager runs, or
+    // the frame could not be made). The current directory is the program
+    // folder.
+    bool InitInstance(const std::vector<std::string>& args);
+    void ExitInstance();
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    // The application settings file (the design's registry key).
+    QString SettingsFile() const;
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+    bool TranslationLoaded() const { return m_translationLoaded; }
+    // InitInstance ended because another manager runs.
+    bool AnotherInstanceRuns() const { return m_anotherInstance; }
+
+private:
+    void LoadStdProfileSettings();
+    void SaveStdProfileSettings() const;
+
+    std::unique_ptr<InstanceGuard> m_guard;
+    CUserSettings m_settings;
+    std::unique_ptr<CMainFrame> m_frame;
+    QString m_skin;
+    QStringList m_recentFiles;
+    bool m_translationLoaded = false;
+    bool m_anotherInstance = false;
+};
+
+} // namespace tavrel

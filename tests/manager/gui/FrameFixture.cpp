@@ -1,0 +1,87 @@
+#include "FrameFixture.h"
+
+#include "platform/Paths.h"
+#include "shared/camera/CameraControl.h"
+
+#include <QTest>
+#include <QTranslator>
+
+#include <cstdlib>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tavrel::test
+{
+
+QApplication& GuiApp()
+{
+    static int argc = 1;
+    static char name[] = "tavrel_manager_gui_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's own statics are gone by the time a static
+    // application object would be.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+FrameTest::FrameTest() : m_pictures(m_sandbox.Root() + "/Pictures")
+{
+    GuiApp();
+    QApplication::setQuitOnLastWindowClosed(false);
+    SetScannerBackend(ScannerBackend::Simulated);
+    ::setenv("TAVREL_PLUGIN_DIR", std::getenv("TAVREL_BIN_DIR"), 1);
+    std::filesystem::create_directories(m_pictures + "/Family/1978");
+    std::string error;
+    EXPECT_TRUE(PrepareProgramFolder(&error)) << error;
+}
+
+FrameTest::~FrameTest()
+{
+    Stop();
+    // A translation loaded by a test stays with it.
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>())
+    {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+bool FrameTest::Start(std::vector<std::string> args)
+{
+    if (args.empty())
+        args.push_back(m_pictures);
+    m_app = std::make_unique<CPelidorApp>();
+    return m_app->InitInstance(args);
+}
+
+void FrameTest::Stop()
+{
+    if (!m_app)
+        return;
+    m_app->ExitInstance();
+    m_app.reset();
+}
+
+void FrameTest::SelectEnglish()
+{
+    std::ofstream(m_sandbox.Home() + "/UIlanguage.xml")
+        << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<language>\n<language>English</language>\n"
+           "<English>\n<Tavrel>Pelidor_en.qm</Tavrel>\n</English>\n</language>\n";
+}
+
+bool FrameTest::WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+std::string FrameTest::UserInfo() const
+{
+    std::ifstream in(m_sandbox.Home() + "/UserInfo.xml");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace tavrel::test
