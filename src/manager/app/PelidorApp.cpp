@@ -58,10 +58,15 @@ bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
     // 2. The UI language, before any window exists.
     m_translationLoaded = LoadUiTranslation(FindUiLanguageLibrary("Tavrel"));
 
-    // 4. The skin: a style sheet; a missing file leaves the plain look.
+    // 4. The skin: a style sheet; a missing file leaves the plain look. Given
+    // to the application before any widget exists, so that each widget is
+    // styled once as it is made; its selectors only reach the frame
+    // ("MainFrame") and dialogs ("Dialog"), as step 10 wants.
     QFile skin(kSkinFile);
     if (skin.open(QIODevice::ReadOnly))
         m_skin = QString::fromUtf8(skin.readAll());
+    if (!m_skin.isEmpty())
+        qApp->setStyleSheet(m_skin);
 
     // 6. The application settings with the recent-file list.
     LoadStdProfileSettings();
@@ -83,11 +88,6 @@ bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     m_frame->CreateExplorer(folder);
-
-    // 10. Skin the frame ("MainFrame") and the dialogs ("Dialog"): the
-    // sheet's selectors name those objects.
-    if (!m_skin.isEmpty())
-        qApp->setStyleSheet(m_skin);
 
     // 11.
     m_frame->showMaximized();

@@ -9,6 +9,7 @@
 #include <QEvent>
 
 #include <chrono>
+#include <ctime>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,9 +28,12 @@ protected:
         if (event->type() == QEvent::Paint)
         {
             const auto now = std::chrono::system_clock::now().time_since_epoch();
-            std::fprintf(stderr, "Pelidor: frame shown at %lld ms\n",
+            timespec cpu{};
+            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+            std::fprintf(stderr, "Pelidor: frame shown at %lld ms, cpu %lld ms\n",
                          static_cast<long long>(
-                             std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+                             std::chrono::duration_cast<std::chrono::milliseconds>(now).count()),
+                         static_cast<long long>(cpu.tv_sec) * 1000 + cpu.tv_nsec / 1000000);
             watched->removeEventFilter(this);
         }
         return false;
