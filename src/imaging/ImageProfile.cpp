@@ -3,8 +3,6 @@
 #include "imaging/RestorationPlugin.h"
 #include "shared/Utf.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -71,24 +69,6 @@ std::u16string FormatDouble(double value)
     char buffer[64];
     std::snprintf(buffer, sizeof(buffer), "%f", value);
     return tavrel::Utf8ToUtf16(buffer);
-}
-
-// The document class writes wherever it is told; a crash or a full disk
-// must not leave half a profile behind, so write beside it and rename.
-bool WriteDocumentAtomically(CXmlDocument& doc, const std::string& path)
-{
-    const std::string temporary = path + ".tmp" + std::to_string(::getpid());
-    if (!doc.SaveToFile(temporary))
-    {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0)
-    {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -346,8 +326,9 @@ int CImageProfile::SaveProfileAs(const std::string& path)
     if (!fresh.SetDocumentText(std::u16string_view(BuildProfileDocument())))
         return 0;
     // A write that fails is reported: the capture sequence must not hand a
-    // picture over with a profile file that is not there.
-    return WriteDocumentAtomically(fresh, path) ? 1 : 0;
+    // picture over with a profile file that is not there. The document class
+    // replaces the file whole.
+    return fresh.SaveToFile(path) ? 1 : 0;
 }
 
 int CImageProfile::SaveProfile()

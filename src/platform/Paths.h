@@ -9,7 +9,12 @@
 
 #include <string>
 
-namespace tavrel {
+namespace tavrel
+{
+
+// "folder/name" with one '/' between them; the name alone for an empty folder.
+// Every path we build from a folder and a name goes through here.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 std::string ProgramFolder();
 // Folder of the running executable.

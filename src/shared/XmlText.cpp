@@ -1,5 +1,6 @@
 #include "shared/XmlDocument.h"
 
+#include "platform/AtomicFile.h"
 #include "shared/Utf.h"
 #include "shared/XmlTokenizer.h"
 
@@ -9,9 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 // The file and entity layer under the document: whole-file UTF-8 in and out,
 // and the five named and the numeric character references.
@@ -107,49 +106,10 @@ bool ReadUtf8File(const std::string& path, std::u16string& text, std::u16string&
 bool WriteUtf8File(const std::string& path, std::u16string_view text, std::u16string& message)
 {
     const std::string bytes = tavrel::Utf16ToUtf8(text);
-    // Written beside the target and renamed into place, so that a crash never
-    // leaves half a settings file.
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    tavrel::AtomicFile file(path);
+    if (!file.IsOpen() || !file.Write(bytes) || !file.Commit())
     {
-        message = ErrorText(errno);
-        return false;
-    }
-    struct stat old;
-    if (::stat(path.c_str(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-    else
-        ::fchmod(
-            fd, 0644 &
-                    ~[]
-                    {
-                        const mode_t mask = ::umask(0);
-                        ::umask(mask);
-                        return mask;
-                    }());
-    std::size_t done = 0;
-    int error = 0;
-    while (done < bytes.size())
-    {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temp.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0)
-    {
-        ::unlink(temp.c_str());
-        message = ErrorText(error);
+        message = ErrorText(file.Error());
         return false;
     }
     message = Number(static_cast<long long>(text.size())) + u" wide chars to " +

@@ -1,9 +1,13 @@
 #include "platform/Paths.h"
 
+#include "platform/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -32,34 +36,37 @@ void SetError(std::string* error, const std::string& text)
         *error = text;
 }
 
-// Copies one default into place through a temporary name, so that neither a
-// crash nor a concurrent start leaves half a file, and never replaces a file
-// the user already has.
+// Copies one default into place: neither a crash nor a concurrent start
+// leaves half a file, and a file the user already has is never replaced.
 bool CopyMissing(const fs::path& from, const fs::path& to, std::string* error)
 {
-    std::error_code ec;
-    const fs::path temp =
-        to.parent_path() / ("." + to.filename().string() + ".part" + std::to_string(::getpid()));
-    fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
-    if (ec)
+    std::ifstream in(from, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in || in.bad())
     {
-        SetError(error, "cannot copy " + from.string() + ": " + ec.message());
+        SetError(error, "cannot copy " + from.string());
         return false;
     }
-    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
-    {
-        const int err = errno;
-        fs::remove(temp, ec);
-        if (err != EEXIST)
-        {
-            SetError(error, "cannot place " + to.string() + ": " + std::strerror(err));
-            return false;
-        }
-    }
-    return true;
+    AtomicFile file(to.string(), {.replace = false});
+    if (file.IsOpen() && file.Write(bytes.str()) && file.Commit())
+        return true;
+    if (file.Error() == EEXIST)
+        return true;
+    SetError(error, "cannot place " + to.string() + ": " + std::strerror(file.Error()));
+    return false;
 }
 
 } // namespace
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
 
 std::string ProgramFolder()
 {

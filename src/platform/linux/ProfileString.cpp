@@ -1,5 +1,6 @@
 #include "platform/ProfileString.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
 #include <cctype>
@@ -9,11 +10,8 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <string_view>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrel
 {
@@ -54,7 +52,7 @@ std::string ResolvePath(std::string path)
             c = '/';
     }
     if (path.find('/') == std::string::npos)
-        return ProgramFolder() + "/" + path;
+        return JoinPath(ProgramFolder(), path);
     return path;
 }
 
@@ -181,36 +179,15 @@ int ParseProfileInt(const std::string& text)
     return static_cast<int>(value);
 }
 
-bool WriteAtomically(const std::string& path, const std::string& content)
+// A name or value that would not read back as itself: a line break starts
+// a new line (another key, another section), a '=' ends a key, a ']' ends a
+// section name.
+bool Writable(const std::string& section, const std::string& key, const std::string& value)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    struct stat st
-    {
-    };
-    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    std::size_t done = 0;
-    while (done < content.size())
-    {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n <= 0)
-        {
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!synced || ::rename(temp.c_str(), path.c_str()) != 0)
-    {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    const auto breaks = [](const std::string& text)
+    { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos; };
+    return !breaks(section) && !breaks(key) && !breaks(value) &&
+           key.find('=') == std::string::npos && section.find(']') == std::string::npos;
 }
 
 } // namespace
@@ -237,7 +214,7 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path)
 {
-    if (Trim(section).empty() || Trim(key).empty())
+    if (Trim(section).empty() || Trim(key).empty() || !Writable(section, key, value))
         return false;
     const std::string resolved = ResolvePath(path);
     std::lock_guard lock(g_writeMutex);
@@ -296,7 +273,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
     std::ostringstream out;
     for (const auto& line : lines)
         out << line << (crlf ? "\r\n" : "\n");
-    return WriteAtomically(resolved, out.str());
+    return WriteFileAtomically(resolved, out.str());
 }
 
 } // namespace tavrel

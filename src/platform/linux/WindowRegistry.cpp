@@ -1,5 +1,6 @@
 #include "platform/linux/WindowRegistry.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 #include "platform/linux/SessionNames.h"
 
@@ -59,21 +60,10 @@ std::string Unescape(const std::string& text)
     return out;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content)
+// Session state dies with the session: no flush to disk.
+bool WriteSessionFile(const std::string& path, const std::string& content)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    const bool ok =
-        ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
-    ::close(fd);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0)
-    {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, content, {.sync = false, .newFileMode = 0600});
 }
 
 std::optional<std::string> ReadFile(const std::string& path)
@@ -134,7 +124,7 @@ std::string WindowRegistry::Base(HWND hwnd)
     const std::string folder = Folder();
     if (folder.empty() || hwnd == 0)
         return {};
-    return folder + "/" + std::to_string(hwnd);
+    return JoinPath(folder, std::to_string(hwnd));
 }
 
 std::string WindowRegistry::SocketPath(HWND hwnd)
@@ -301,14 +291,14 @@ bool WindowRegistry::WriteRecord(HWND hwnd, const WindowRecord& record)
     const std::string text = "pid=" + std::to_string(record.ownerPid) +
                              "\nclass=" + Escape(record.className) +
                              "\ntitle=" + Escape(record.title) + "\n";
-    return WriteFileAtomically(base + ".win", text);
+    return WriteSessionFile(base + ".win", text);
 }
 
 bool WindowRegistry::SetProp(HWND hwnd, const std::string& name, std::uint64_t value)
 {
     if (name.empty() || !IsAlive(hwnd))
         return false;
-    return WriteFileAtomically(PropFile(Base(hwnd), name), std::to_string(value));
+    return WriteSessionFile(PropFile(Base(hwnd), name), std::to_string(value));
 }
 
 std::uint64_t WindowRegistry::GetProp(HWND hwnd, const std::string& name)

@@ -1,5 +1,6 @@
 #include "shared/camera/SimulatedScanner.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 #include "shared/camera/CameraControl.h"
 
@@ -61,29 +62,10 @@ bool ReadWholeFile(const std::string& path, std::string* text)
     return true;
 }
 
-bool WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size())
-    {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-        {
-            continue;
-        }
-        if (n <= 0)
-        {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::optional<SimScannerState> LoadFrom(const std::string& folder, std::string* error)
 {
     std::string text;
-    if (!ReadWholeFile(folder + "/state", &text))
+    if (!ReadWholeFile(JoinPath(folder, "state"), &text))
     {
         if (errno == ENOENT)
         {
@@ -259,7 +241,7 @@ std::string StateFolder(std::string* error)
     {
         return {};
     }
-    std::string folder = runtime + "/simscanner";
+    std::string folder = JoinPath(runtime, "simscanner");
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
     {
         SetError(error, "cannot create " + folder + ": " + strerror(errno));
@@ -285,7 +267,7 @@ bool Update(const std::function<bool(SimScannerState&)>& change, std::string* er
     {
         return false;
     }
-    int lockFd = ::open((folder + "/lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int lockFd = ::open(JoinPath(folder, "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd < 0)
     {
         SetError(error, "cannot open the simulated scanner lock: " + std::string(strerror(errno)));
@@ -303,18 +285,13 @@ bool Update(const std::function<bool(SimScannerState&)>& change, std::string* er
             ::close(lockFd);
             return false;
         }
-        std::string temporary = folder + "/state.new";
-        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (fd >= 0)
-        {
-            ok = WriteAll(fd, state->Serialize());
-            ok = ::close(fd) == 0 && ok;
-            ok = ok && ::rename(temporary.c_str(), (folder + "/state").c_str()) == 0;
-        }
+        // Session state: replaced whole, never flushed to disk.
+        std::string reason;
+        ok = WriteFileAtomically(JoinPath(folder, "state"), state->Serialize(),
+                                 {.sync = false, .newFileMode = 0600}, &reason);
         if (!ok)
         {
-            SetError(error,
-                     "cannot write the simulated scanner state: " + std::string(strerror(errno)));
+            SetError(error, "cannot write the simulated scanner state: " + reason);
         }
     }
     ::close(lockFd); // releases the lock

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -405,7 +406,9 @@ TEST_F(ProfileTest, SavingReplacesTheFileWithoutLeftovers)
     const std::string text = ReadAll(path);
     EXPECT_EQ(text.find("xxx"), std::string::npos);
     EXPECT_NE(text.find("imgcfg"), std::string::npos);
-    EXPECT_FALSE(std::ifstream(path + ".tmp" + std::to_string(::getpid())).good());
+    for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))
+        EXPECT_EQ(entry.path().filename().string().find("replace.xml."), std::string::npos)
+            << entry.path();
 }
 
 TEST_F(ProfileTest, ActiveModeStaysInsideTheTable)

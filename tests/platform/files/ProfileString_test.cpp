@@ -85,6 +85,24 @@ TEST_F(ProfileString, PathWithAFolderIsUsedAsItStands)
     EXPECT_FALSE(WritePrivateProfileString("S", "k", "v", m_sandbox.Root() + "/no/such/x.ini"));
 }
 
+TEST_F(ProfileString, WhatWouldReadBackAsOtherEntriesIsRefused)
+{
+    ASSERT_TRUE(WritePrivateProfileString("S", "k", "1", "r.ini"));
+    const std::string before = Read("r.ini");
+    // Each of these would come back as another key or section.
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "2\nother=3", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S", "k", "2\r[Hijacked]", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S", "a\nb", "2", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S]x", "k", "2", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S\n[T", "k", "2", "r.ini"));
+    EXPECT_EQ(Read("r.ini"), before);
+    EXPECT_EQ(GetPrivateProfileString("S", "other", "none", "r.ini"), "none");
+    // An '=' or ']' inside a value reads back as it was.
+    ASSERT_TRUE(WritePrivateProfileString("S", "k", "a=b]", "r.ini"));
+    EXPECT_EQ(GetPrivateProfileString("S", "k", "", "r.ini"), "a=b]");
+}
+
 } // namespace
 
 } // namespace tavrel::test
