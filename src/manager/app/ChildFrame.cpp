@@ -80,6 +80,10 @@ CChildFrame::CChildFrame(CManagerEngine& engine, const QString& settingsFile,
 CChildFrame::~CChildFrame()
 {
     qApp->removeEventFilter(this);
+    // The views go (writing the splitter state) while the panes' models
+    // they show still exist.
+    delete m_splitter;
+    m_splitter = nullptr;
 }
 
 QAction* CChildFrame::AddAction(UINT id, int textId)

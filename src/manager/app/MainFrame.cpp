@@ -26,9 +26,12 @@ CMainFrame::CMainFrame(CUserSettings& settings, QString appSettingsFile,
 
 CMainFrame::~CMainFrame()
 {
-    // The window goes before the engine and the panes it reaches.
+    // The window goes before the engine and the panes it reaches, and the
+    // explorer window before the engine it reports to.
     m_binding.reset();
     m_engine.SetPanes(nullptr, nullptr, nullptr);
+    delete m_explorer;
+    m_explorer = nullptr;
 }
 
 bool CMainFrame::Create()

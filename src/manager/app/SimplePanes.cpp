@@ -31,7 +31,7 @@ CSimpleFileList::CSimpleFileList(bool iconMode, QObject* parent)
 
 CSimpleFileList::~CSimpleFileList()
 {
-    if (!m_view->parent())
+    if (m_view && !m_view->parent())
         delete m_view;
 }
 
@@ -106,7 +106,7 @@ CSimpleFolderTree::CSimpleFolderTree(QObject* parent)
 
 CSimpleFolderTree::~CSimpleFolderTree()
 {
-    if (!m_view->parent())
+    if (m_view && !m_view->parent())
         delete m_view;
 }
 
@@ -157,7 +157,7 @@ CSimpleWebPanel::CSimpleWebPanel() : m_view(new QTextBrowser)
 
 CSimpleWebPanel::~CSimpleWebPanel()
 {
-    if (!m_view->parent())
+    if (m_view && !m_view->parent())
         delete m_view;
 }
 

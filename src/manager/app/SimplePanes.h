@@ -5,15 +5,16 @@
 
 #include "manager/app/ExplorerPanes.h"
 
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTextBrowser>
+#include <QTreeView>
+
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <string>
-
-class QFileSystemModel;
-class QListView;
-class QTextBrowser;
-class QTreeView;
 
 namespace tavrel
 {
@@ -41,7 +42,7 @@ signals:
 
 private:
     QFileSystemModel* m_model;
-    QListView* m_view;
+    QPointer<QListView> m_view; // owned by its pane once placed
     std::string m_folder;
     std::string m_lastStored;
     bool m_iconMode;
@@ -68,7 +69,7 @@ signals:
 
 private:
     QFileSystemModel* m_model;
-    QTreeView* m_view;
+    QPointer<QTreeView> m_view;
 };
 
 class CSimpleWebPanel : public IExplorerWebPanel
@@ -79,7 +80,7 @@ public:
     QWidget* Widget() override;
 
 private:
-    QTextBrowser* m_view;
+    QPointer<QTextBrowser> m_view;
 };
 
 } // namespace tavrel
