@@ -41,7 +41,8 @@ constexpr auto kIdleRound = 10ms;
 } // namespace
 
 CCaptureEngine::CCaptureEngine(tavrel::MessageLoop& loop, CaptureEngineOptions options)
-    : m_loop(loop), m_options(std::move(options))
+    : m_loop(loop), m_options(std::move(options)),
+      m_threads([this](std::function<void()> work) { m_loop.Post(std::move(work)); })
 {
     if (!m_options.backend)
         m_options.backend = MakeDefaultVideoBackend();
@@ -53,15 +54,7 @@ CCaptureEngine::~CCaptureEngine()
 {
     m_stopPreviewWorker = 1;
     m_stopButtonPoller = 1;
-    std::list<std::jthread> threads;
-    {
-        std::lock_guard lock(m_threadsMutex);
-        threads.swap(m_threads);
-    }
-    for (auto& t : threads)
-        t.request_stop();
-    m_waitCv.notify_all();
-    threads.clear(); // joins
+    m_threads.StopAll();
     m_window.reset();
     m_loop.KillTimer(kCaptureTimerId);
     if (m_graph)
@@ -81,26 +74,24 @@ tavrel::HWND CCaptureEngine::Window() const
 
 void CCaptureEngine::Spawn(std::function<void(std::stop_token)> work)
 {
-    std::lock_guard lock(m_threadsMutex);
-    m_threads.emplace_back(std::move(work));
+    m_threads.Spawn(std::move(work));
 }
 
-bool CCaptureEngine::Wait(std::stop_token stop, std::chrono::milliseconds period)
+bool CCaptureEngine::PreviewWait(std::stop_token stop, std::chrono::milliseconds period)
 {
     std::unique_lock lock(m_waitMutex);
-    m_waitCv.wait_for(lock, stop, period, [] { return false; });
+    m_waitCv.wait_for(lock, stop, period,
+                      [this] { return m_previewRequested.load() || m_stopPreviewWorker.load(); });
     return !stop.stop_requested();
 }
 
-std::shared_ptr<tavrel::IXCcontrol> CCaptureEngine::Control() const
+void CCaptureEngine::RequestPreviewFrame()
 {
-    std::lock_guard lock(m_controlMutex);
-    return m_pIXCcontrol;
-}
-
-bool CCaptureEngine::HasControl() const
-{
-    return Control() != nullptr;
+    {
+        std::lock_guard lock(m_waitMutex);
+        m_previewRequested = true;
+    }
+    m_waitCv.notify_all();
 }
 
 void CCaptureEngine::SetCaptureButtonState(bool enabled)
@@ -131,7 +122,7 @@ tavrel::LRESULT CCaptureEngine::HandleWindowMessage(const tavrel::Message& m)
             OnCaptureButton();
             break;
         case kCommandRenderPreview:
-            RenderPreview();
+            RequestPreviewFrame();
             break;
         case kCommandStillArrived:
             OnStillArrived();
@@ -176,7 +167,7 @@ bool CCaptureEngine::Start()
         Spawn(
             [this](std::stop_token s)
             {
-                if (!Control() || !Wait(s, 1000ms))
+                if (!m_control.Present() || !tavrel::ThreadOwner::Wait(s, 1000ms))
                     return;
                 WriteRegisterFile(
                     In(m_profile->GetPictureType() == 0 || m_profile->GetPictureType() == 10
@@ -214,8 +205,8 @@ bool CCaptureEngine::StartDevicePreview()
 {
     if (!m_graphReady || !m_graph)
         return false;
-    const bool ok =
-        m_graph->StartPreview([this](const VideoStill& s) { OnStillImage(s); }, [](StreamEvent) {});
+    const bool ok = m_graph->StartPreview([this](const VideoStill& s) { OnStillImage(s); },
+                                          [this](StreamEvent e) { m_streamState = e; });
     if (!ok)
         m_graphReady = false;
     return ok && m_graphReady;
@@ -227,74 +218,22 @@ void CCaptureEngine::CloseDevice()
         return;
     if (m_graph)
         m_graph->StopAndRelease();
-    std::shared_ptr<tavrel::IXCcontrol> control;
-    {
-        std::lock_guard lock(m_controlMutex);
-        control.swap(m_pIXCcontrol);
-    }
-    control.reset();
-    if (m_deviceEnumerator)
-    {
-        m_deviceEnumerator->Release();
-        m_deviceEnumerator = nullptr;
-    }
+    m_control.Release();
     m_graphReady = false;
 }
 
 bool CCaptureEngine::AttachDeviceControl()
 {
-    void* e = nullptr;
-    void* c = nullptr;
-    tavrel::CoCreateInstance(tavrel::CLSID_XCEnumerator, tavrel::IID_IXCEnumerator, &e);
-    tavrel::CoCreateInstance(tavrel::CLSID_XCcontrol, tavrel::IID_IXCcontrol, &c);
-    auto* enumerator = static_cast<tavrel::IXCEnumerator*>(e);
-    auto* control = static_cast<tavrel::IXCcontrol*>(c);
-    auto releaseBoth = [&]
-    {
-        if (enumerator)
-            enumerator->Release();
-        if (control)
-            control->Release();
+    if (!m_graph || m_graph->MatchedPaths().empty())
         return false;
-    };
-    if (!control || !enumerator || !m_graph || m_graph->MatchedPaths().empty())
-        return releaseBoth();
-    tavrel::DeviceEntry entries[tavrel::kDeviceEntryCapacity] = {};
-    std::uint32_t count = tavrel::kDeviceEntryCapacity;
-    if (tavrel::FAILED(enumerator->Enumerate(entries, &count, tavrel::kDeviceEntryCapacity)))
-        return releaseBoth();
-    const std::string wanted = m_graph->MatchedPaths().front();
-    for (std::uint32_t i = 0; i < count && i < std::uint32_t(tavrel::kDeviceEntryCapacity); ++i)
-    {
-        const std::string path = tavrel::Utf16ToUtf8(entries[i].path);
-        if (strcasecmp(path.c_str(), wanted.c_str()) != 0)
-            continue;
-        tavrel::IUnknown* device = nullptr;
-        std::uint64_t handle = 0;
-        const std::uint32_t secondLength =
-            static_cast<std::uint32_t>(std::u16string(entries[i].second).size());
-        if (enumerator->Open(entries[i].path, secondLength, &device, &handle) != tavrel::S_OK)
-            continue;
-        control->AttachHandle(handle);
-        control->AttachDevice(device);
-        std::uint32_t value = 0;
-        if (control->GetProperty(tavrel::kButtonProperty, &value) == tavrel::S_OK)
-            control->SetProperty(tavrel::kButtonProperty, value & ~1u);
-        if (device)
-            device->Release();
-        std::lock_guard lock(m_controlMutex);
-        m_pIXCcontrol = std::shared_ptr<tavrel::IXCcontrol>(control, [](tavrel::IXCcontrol* p)
-                                                            { p->Release(); });
-        m_deviceEnumerator = enumerator;
-        return true;
-    }
-    return releaseBoth();
+    return m_control.Attach(m_graph->MatchedPaths().front());
 }
 
 void CCaptureEngine::OnDeviceChange(tavrel::WPARAM event)
 {
     if (event != tavrel::DBT_DEVICEARRIVAL)
         return;
+    ++m_deviceArrivals;
     // The kept graph is reused; a source whose device really went away
     // (a V4L2 node is dead after unplugging) is rebuilt instead.
     if (m_graphReady && m_graph && !m_graph->IsStreaming() && m_graph->IsBuilt())
@@ -308,8 +247,7 @@ void CCaptureEngine::OnDeviceChange(tavrel::WPARAM event)
 
 bool CCaptureEngine::WriteRegisterFile(const std::string& path)
 {
-    const auto control = Control();
-    return ::WriteRegisterFile(path, control.get(), m_registerWriteBusy, Window());
+    return m_control.WriteRegisterFile(path, Window());
 }
 
 void CCaptureEngine::SetCaptureTimer()
@@ -331,8 +269,7 @@ void CCaptureEngine::KillCaptureTimer()
 
 void CCaptureEngine::ClearButtonLatch()
 {
-    if (const auto control = Control())
-        control->SetProperty(tavrel::kButtonProperty, 0);
+    m_control.ClearButtonLatch();
 }
 
 void CCaptureEngine::OnCaptureButton()
@@ -367,18 +304,18 @@ void CCaptureEngine::OnCaptureButton()
 
 void CCaptureEngine::ButtonPoller(std::stop_token stop)
 {
+    using tavrel::ThreadOwner;
     while (!stop.stop_requested() && !m_stopButtonPoller)
     {
-        const auto control = Control();
-        if (!m_graphReady || !control || m_registerWriteBusy == 1)
+        if (!m_graphReady || !m_control.Present() || m_control.RegisterWriteBusy() == 1)
         {
-            Wait(stop, kIdleRound);
+            ThreadOwner::Wait(stop, kIdleRound);
             continue;
         }
-        std::uint32_t value = 0;
-        if (m_buttonEnabled &&
-            control->GetProperty(tavrel::kButtonProperty, &value) == tavrel::S_OK &&
-            (value & 0xFFFF) != 0 && m_captureRequested == 0)
+        std::optional<std::uint32_t> value;
+        if (m_buttonEnabled)
+            value = m_control.ReadButton();
+        if (value && *value != 0 && m_captureRequested == 0)
         {
             m_captureRequested = 1;
             if (m_stillMode == 1)
@@ -400,15 +337,15 @@ void CCaptureEngine::ButtonPoller(std::stop_token stop)
             {
                 m_loop.Post([this] { OnCaptureButton(); });
             }
-            if (!Wait(stop, 500ms))
+            if (!ThreadOwner::Wait(stop, 500ms))
                 break;
-            const bool cleared = control->SetProperty(tavrel::kButtonProperty, 0) == tavrel::S_OK;
+            const bool cleared = m_control.ClearButtonLatch();
             m_log.Write("Write Chip!\n");
             if (!cleared)
-                Wait(stop, 50ms);
+                ThreadOwner::Wait(stop, 50ms);
             continue;
         }
-        Wait(stop, 50ms);
+        ThreadOwner::Wait(stop, 50ms);
     }
     m_stopButtonPoller = 0;
 }
@@ -642,18 +579,25 @@ void CCaptureEngine::RenderPreview()
 
 void CCaptureEngine::PreviewWorker(std::stop_token stop)
 {
-    if (Wait(stop, 1000ms))
+    if (PreviewWait(stop, 1000ms))
     {
-        while (!stop.stop_requested())
+        while (!stop.stop_requested() && !m_stopPreviewWorker)
         {
-            if (m_previewEnabled == 1)
+            // A frame asked for by command 1006 is rendered here as well, so
+            // that the last frame has one owner.
+            const bool requested = m_previewRequested.exchange(false);
+            if (m_previewEnabled == 1 || requested)
                 RenderPreview();
-            if (!Wait(stop, m_stillMode == 1 ? 10ms : 300ms) || m_stopPreviewWorker)
+            if (!PreviewWait(stop, m_stillMode == 1 ? 10ms : 300ms) || m_stopPreviewWorker)
                 break;
         }
     }
-    m_stopPreviewWorker = 0;
-    m_previewWorkerRunning = false;
+    {
+        // Under the lock, or the close waiter could miss the change.
+        std::lock_guard lock(m_waitMutex);
+        m_stopPreviewWorker = 0;
+        m_previewWorkerRunning = false;
+    }
     m_waitCv.notify_all();
 }
 
@@ -665,7 +609,7 @@ void CCaptureEngine::StartSettleThread()
             m_settleCount += 1;
             SetCaptureButtonState(false);
             KillCaptureTimer();
-            if (Wait(stop, 1500ms) && m_settleCount == 1)
+            if (tavrel::ThreadOwner::Wait(stop, 1500ms) && m_settleCount == 1)
             {
                 SetCaptureButtonState(true);
                 KillCaptureTimer();
@@ -728,7 +672,11 @@ int CCaptureEngine::RestoreFromFile()
 
 void CCaptureEngine::Close(std::function<void()> onExit)
 {
-    m_stopPreviewWorker = 1;
+    {
+        std::lock_guard lock(m_waitMutex);
+        m_stopPreviewWorker = 1;
+    }
+    m_waitCv.notify_all();
     m_stopButtonPoller = 1;
     SaveProfile();
     m_log.Close();
@@ -737,7 +685,7 @@ void CCaptureEngine::Close(std::function<void()> onExit)
     Spawn(
         [this, onExit = std::move(onExit)](std::stop_token stop)
         {
-            Wait(stop, 200ms);
+            tavrel::ThreadOwner::Wait(stop, 200ms);
             // Up to 100 s for the preview worker; it ends within one round.
             const auto deadline = std::chrono::steady_clock::now() + 100s;
             {

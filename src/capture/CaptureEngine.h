@@ -7,8 +7,10 @@
 // own, and its destructor stops and joins every one of them.
 
 #include "capture/CaptureGraph.h"
+#include "capture/DeviceControl.h"
 #include "capture/Log.h"
 #include "capture/SensorProfile.h"
+#include "capture/ThreadOwner.h"
 #include "imaging/ImageProfile.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "platform/Desktop.h"
@@ -18,18 +20,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-
-namespace tavrel
-{
-struct IXCcontrol;
-struct IXCEnumerator;
-} // namespace tavrel
 
 constexpr unsigned kCaptureTimerId = 1001;
 constexpr unsigned kCommandRenderPreview = 1006;
@@ -107,7 +102,8 @@ public:
     void OnStillImage(const VideoStill& still);
     // Any thread.
     int Capture(int fromStill);
-    void RenderPreview();
+    // Command 1006: the preview worker renders a frame now.
+    void RequestPreviewFrame();
     void StartSettleThread();
     bool WriteRegisterFile(const std::string& path);
     int SaveRawFrame();
@@ -126,9 +122,15 @@ public:
     bool Can48Bit() const { return m_can48Bit; }
     int StillMode() const { return m_stillMode; }
     int PreviewEnabled() const { return m_previewEnabled; }
-    int RegisterWriteBusy() const { return m_registerWriteBusy; }
-    bool HasFrame() const { return m_graph && m_graph->FrameSequence() > 0; }
-    bool HasControl() const;
+    int RegisterWriteBusy() const { return m_control.RegisterWriteBusy(); }
+    bool HasFrame() const { return FrameSequence() > 0; }
+    std::uint64_t FrameSequence() const { return m_graph ? m_graph->FrameSequence() : 0; }
+    bool HasControl() const { return m_control.Present(); }
+    // The video source's last stream event; Recovered while all is well.
+    StreamEvent StreamState() const { return m_streamState; }
+    int DeviceArrivals() const { return m_deviceArrivals; }
+    // Threads started and not yet joined.
+    std::size_t ThreadCount() const { return m_threads.Count(); }
     const SensorSettings& Sensor() const { return m_sensor; }
     CImageProfile& Profile() { return *m_profile; }
     tavrel::HWND Window() const;
@@ -139,6 +141,7 @@ public:
 private:
     void SetCaptureButtonState(bool enabled);
     void PreviewWorker(std::stop_token stop);
+    void RenderPreview();
     void ButtonPoller(std::stop_token stop);
     void StartCaptureThread(int fromStill);
     void SetCaptureTimer();
@@ -147,8 +150,7 @@ private:
     bool TakeFrame(CDib& image);
     void EndCapture(bool clearLatch);
     void SaveProfile();
-    bool Wait(std::stop_token stop, std::chrono::milliseconds period);
-    std::shared_ptr<tavrel::IXCcontrol> Control() const;
+    bool PreviewWait(std::stop_token stop, std::chrono::milliseconds period);
     std::string In(const std::string& name) const;
     void Spawn(std::function<void(std::stop_token)> work);
     tavrel::LRESULT HandleWindowMessage(const tavrel::Message& message);
@@ -162,15 +164,12 @@ private:
     SensorSettings m_sensor;
     std::unique_ptr<tavrel::WindowEndpoint> m_window;
 
-    mutable std::mutex m_controlMutex;
-    std::shared_ptr<tavrel::IXCcontrol> m_pIXCcontrol;
-    tavrel::IXCEnumerator* m_deviceEnumerator = nullptr;
+    tavrel::DeviceControl m_control;
 
     std::atomic<int> m_previewEnabled{0};
     std::atomic<int> m_stopPreviewWorker{0};
     std::atomic<int> m_stopButtonPoller{0};
     std::atomic<bool> m_graphReady{false};
-    std::atomic<int> m_registerWriteBusy{1};
     std::atomic<int> m_stillMode{1};
     std::atomic<int> m_failTime{1500};
     std::atomic<int> m_tryLoop{3};
@@ -185,14 +184,18 @@ private:
     std::atomic<std::int64_t> m_pressTime{0};
     std::atomic<std::int64_t> m_lastStillTime{0};
     std::atomic<bool> m_previewWorkerRunning{false};
+    std::atomic<bool> m_previewRequested{false};
+    std::atomic<StreamEvent> m_streamState{StreamEvent::Recovered};
+    std::atomic<int> m_deviceArrivals{0};
 
     std::mutex m_stillMutex;
     std::unique_ptr<CDib> m_stillImage;
+    // Touched by the preview worker only.
     CDib m_lastPreviewFrame;
     std::uint64_t m_lastPreviewSequence = 0;
 
-    std::mutex m_threadsMutex;
-    std::list<std::jthread> m_threads; // every thread the engine started
     std::mutex m_waitMutex;
-    std::condition_variable_any m_waitCv;
+    std::condition_variable_any m_waitCv; // wakes the preview worker and the close waiter
+    // Last: its threads are stopped and joined before anything they use goes.
+    tavrel::ThreadOwner m_threads;
 };

@@ -4,11 +4,7 @@
 #include "platform/MessageBox.h"
 #include "shared/camera/CameraControl.h"
 
-#include <chrono>
-#include <thread>
-
-bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control,
-                       std::atomic<int>& registerWriteBusy, tavrel::HWND owner,
+bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control, tavrel::HWND owner,
                        RegisterWriteReport* report)
 {
     RegisterWriteReport local;
@@ -16,14 +12,8 @@ bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control,
     r = RegisterWriteReport{};
     RegisterList list;
     if (!ReadRegisterFile(path, list))
-    {
-        registerWriteBusy = 0;
         return false;
-    }
     r.opened = true;
-    registerWriteBusy = 1;
-    // Lets a poller that has just read the flag as 0 finish its round.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     bool told = false;
     bool skipRegisters = false;
     for (const RegisterWrite& w : list.writes)
@@ -67,6 +57,5 @@ bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control,
         if (control->GetProperty(tavrel::kButtonProperty, &value) == tavrel::S_OK && (value & 1))
             control->SetProperty(tavrel::kButtonProperty, value & ~1u);
     }
-    registerWriteBusy = 0;
     return true;
 }

@@ -3,7 +3,6 @@
 
 #include "platform/WinTypes.h"
 
-#include <atomic>
 #include <string>
 
 namespace tavrel
@@ -20,13 +19,11 @@ struct RegisterWriteReport
     bool registerAccessUnavailable = false;
 };
 
-// `registerWriteBusy` is 1 while the list is written (the button poller
-// pauses) and 0 afterwards, also when the file cannot be opened. Without a
-// control object the list is parsed and nothing is written. A failing
+// Without a control object the list is parsed and nothing is written. A failing
 // register write shows "m_pIXCcontrol->Reg_WriteSensor_Pro" once per file
 // and the list goes on; a camera without register access (or one that went
 // away) gets no further register writes from this file and no message.
 // Afterwards a button press latched meanwhile is dropped. Returns `opened`.
-bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control,
-                       std::atomic<int>& registerWriteBusy, tavrel::HWND owner,
+// The caller keeps the button poller away meanwhile (DeviceControl).
+bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control, tavrel::HWND owner,
                        RegisterWriteReport* report = nullptr);

@@ -23,6 +23,9 @@ using tavrel::test::WaitFor;
 namespace
 {
 
+// The preview worker and the button poller.
+constexpr std::size_t kResidentThreads = 2;
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -145,6 +148,15 @@ protected:
     {
         return m_engine->CaptureButtonEnabled() && m_engine->ImageInProcess() == 0;
     }
+    // tavrel-sim, as a user's script drives the scanner (plug and unplug
+    // broadcast the device notifications).
+    void Sim(const std::string& command)
+    {
+        std::string error;
+        auto sim = tavrel::test::Process::Start("tavrel-sim", {command}, {}, &error);
+        ASSERT_NE(sim, nullptr) << error;
+        ASSERT_EQ(sim->WaitForExit(), 0) << sim->StdErr();
+    }
     std::string Log() const { return ReadFile(m_folder + "/log.txt"); }
     int StoredCount() const
     {
@@ -174,6 +186,8 @@ TEST_F(EngineTest, OnScreenPressInStillModeStoresAProcessedPicture)
     m_loop.Post([this] { m_engine->OnCaptureButton(); });
     ASSERT_TRUE(WaitFor([&] { return StoredCount() == 1 && Idle(); }, 60s)) << Log();
     EXPECT_EQ(m_engine->CaptureRequested(), 0);
+    // The capture thread is joined once it has ended.
+    EXPECT_TRUE(WaitFor([&] { return m_engine->ThreadCount() == kResidentThreads; }));
     const std::string log = Log();
     const char* const order[] = {"\r\nButton Capture!\r\n",
                                  "Enter CallBack!\r\n",
@@ -283,20 +297,26 @@ TEST_F(EngineTest, StillArrivingDuringAHandOverIsConvertedButNotCaptured)
         ++entered;
     EXPECT_EQ(posts, 2u) << log;
     EXPECT_EQ(entered, 1u) << log;
-    // Nothing else gets stored later.
-    std::this_thread::yield();
+    // Nothing else gets stored later: once every queued command has run and
+    // no capture thread is left, no hand-over can still be under way.
+    ASSERT_TRUE(m_loop.Invoke([] {}));
+    ASSERT_TRUE(WaitFor([&] { return m_engine->ThreadCount() == kResidentThreads && Idle(); }));
     EXPECT_EQ(StoredCount(), 1);
+    EXPECT_EQ(m_engine->ImageInProcess(), 0);
 }
 
 TEST_F(EngineTest, UnplugAndPlugDuringPreviewKeepTheGraph)
 {
     StartEngine();
-    std::string error;
-    ASSERT_TRUE(tavrel::SimScanner::Unplug(&error)) << error;
-    ASSERT_TRUE(WaitFor([&] { return m_engine->GraphReady(); }));
-    ASSERT_TRUE(tavrel::SimScanner::Plug(&error)) << error;
+    Sim("unplug");
+    ASSERT_TRUE(WaitFor([&] { return m_engine->StreamState() == StreamEvent::Stalled; }));
+    EXPECT_TRUE(m_engine->GraphReady()); // nothing happens at removal
+    Sim("plug");
     // The plug broadcast reaches "Tavrel Camera"; the kept graph streams on.
-    ASSERT_TRUE(m_loop.Invoke([&] { m_engine->OnDeviceChange(tavrel::DBT_DEVICEARRIVAL); }));
+    ASSERT_TRUE(WaitFor([&] { return m_engine->DeviceArrivals() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return m_engine->StreamState() == StreamEvent::Recovered; }));
+    const std::uint64_t frames = m_engine->FrameSequence();
+    ASSERT_TRUE(WaitFor([&] { return m_engine->FrameSequence() > frames + 2; }));
     EXPECT_TRUE(m_engine->GraphReady());
     EXPECT_TRUE(m_engine->HasControl());
     EXPECT_TRUE(m_engine->CaptureButtonEnabled());

@@ -1,15 +1,19 @@
 #include "capture/CaptureGraph.h"
+#include "capture/DeviceControl.h"
 #include "capture/RegisterWriter.h"
 
 #include "platform/MessageBox.h"
 #include "shared/camera/CameraControl.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -123,9 +127,20 @@ namespace
 {
 
 // A control object whose register writes fail in a chosen way; records
-// every write in order.
+// every write in order, and any two calls that overlap in time.
 class RecordingControl : public tavrel::IXCcontrol
 {
+    struct Call
+    {
+        explicit Call(RecordingControl& c) : control(c)
+        {
+            if (control.inside++ != 0)
+                ++control.overlaps;
+        }
+        ~Call() { --control.inside; }
+        RecordingControl& control;
+    };
+
 public:
     explicit RecordingControl(tavrel::HRESULT registerResult) : m_registerResult(registerResult) {}
     tavrel::HRESULT QueryInterface(const tavrel::GUID&, void**) override
@@ -142,6 +157,7 @@ public:
     tavrel::HRESULT Reserved8() override { return tavrel::E_NOTIMPL; }
     tavrel::HRESULT SetProperty(std::uint32_t p, std::uint32_t v) override
     {
+        Call call(*this);
         log.push_back("prop " + std::to_string(p) + "=" + std::to_string(v));
         if (p == tavrel::kButtonProperty)
             button = v;
@@ -149,7 +165,13 @@ public:
     }
     tavrel::HRESULT GetProperty(std::uint32_t p, std::uint32_t* v) override
     {
-        *v = p == tavrel::kButtonProperty ? button : 0;
+        Call call(*this);
+        // A read between the first and the last write of a list came from
+        // someone other than the writer.
+        if (registerWrites > 0 && registerWrites < listLength)
+            ++readsInsideList;
+        std::this_thread::sleep_for(std::chrono::microseconds(200)); // a USB transfer
+        *v = p == tavrel::kButtonProperty ? button.load() : 0;
         return tavrel::S_OK;
     }
     tavrel::HRESULT Reserved11() override { return tavrel::E_NOTIMPL; }
@@ -167,12 +189,16 @@ public:
     tavrel::HRESULT Reg_WriteSensor_Pro(std::uint32_t al, const std::uint8_t* a, std::uint32_t dl,
                                         const std::uint8_t* d) override
     {
+        Call call(*this);
         log.push_back("reg " + std::to_string(al) + ":" + std::to_string(a[0] | a[1] << 8) + " " +
                       std::to_string(dl) + ":" + std::to_string(d[0]));
+        ++registerWrites;
         return m_registerResult;
     }
     std::vector<std::string> log;
-    std::uint32_t button = 0;
+    std::atomic<std::uint32_t> button = 0;
+    std::atomic<int> inside{0}, overlaps{0}, registerWrites{0}, readsInsideList{0};
+    int listLength = 0;
 
 private:
     tavrel::HRESULT m_registerResult;
@@ -185,14 +211,19 @@ TEST_F(GraphTest, RegisterFileWritesInOrderAndClearsALatchedPress)
     std::ofstream(m_dir + "/list.txt") << "#3012@0A\r\n10@8108\r\n#0001@1FF\r\n\r\n#9@9\r\n";
     RecordingControl control(tavrel::S_OK);
     control.button = 0x0003;
-    std::atomic<int> busy{1};
+    tavrel::DeviceControl device;
+    device.Adopt(&control, nullptr);
+    // The button is not polled before the first list is written.
+    EXPECT_EQ(device.RegisterWriteBusy(), 1);
+    EXPECT_FALSE(device.ReadButton());
     RegisterWriteReport report;
-    ASSERT_TRUE(WriteRegisterFile(m_dir + "/list.txt", &control, busy, 0, &report));
-    EXPECT_EQ(busy.load(), 0);
+    ASSERT_TRUE(device.WriteRegisterFile(m_dir + "/list.txt", 0, &report));
+    EXPECT_EQ(device.RegisterWriteBusy(), 0);
     const std::vector<std::string> expected = {"reg 2:12306 1:10", "prop 33032=16", "reg 2:1 1:255",
                                                "prop 33031=2"};
     EXPECT_EQ(control.log, expected);
     EXPECT_EQ(report.registerWrites, 2);
+    EXPECT_EQ(device.ReadButton(), 2u);
     EXPECT_TRUE(tavrel::RecordedMessageBoxes().empty());
 }
 
@@ -200,8 +231,7 @@ TEST_F(GraphTest, FailingRegisterWritesGiveOneMessageAndUnavailableAccessNone)
 {
     std::ofstream(m_dir + "/list.txt") << "#1@1\n#2@2\n#3@3\n";
     RecordingControl failing(tavrel::E_FAIL);
-    std::atomic<int> busy{1};
-    ASSERT_TRUE(WriteRegisterFile(m_dir + "/list.txt", &failing, busy, 0));
+    ASSERT_TRUE(WriteRegisterFile(m_dir + "/list.txt", &failing, 0));
     EXPECT_EQ(failing.log.size(), 3u); // the list goes on
     EXPECT_EQ(tavrel::RecordedMessageBoxes(),
               std::vector<std::string>{"m_pIXCcontrol->Reg_WriteSensor_Pro"});
@@ -209,7 +239,7 @@ TEST_F(GraphTest, FailingRegisterWritesGiveOneMessageAndUnavailableAccessNone)
     tavrel::ClearRecordedMessageBoxes();
     RecordingControl noAccess(tavrel::E_REGISTER_ACCESS_UNAVAILABLE);
     RegisterWriteReport report;
-    ASSERT_TRUE(WriteRegisterFile(m_dir + "/list.txt", &noAccess, busy, 0, &report));
+    ASSERT_TRUE(WriteRegisterFile(m_dir + "/list.txt", &noAccess, 0, &report));
     EXPECT_EQ(noAccess.log.size(), 1u);
     EXPECT_TRUE(report.registerAccessUnavailable);
     EXPECT_TRUE(tavrel::RecordedMessageBoxes().empty());
@@ -218,10 +248,47 @@ TEST_F(GraphTest, FailingRegisterWritesGiveOneMessageAndUnavailableAccessNone)
 TEST_F(GraphTest, MissingRegisterFileClearsBusyAndWritesNothing)
 {
     RecordingControl control(tavrel::S_OK);
-    std::atomic<int> busy{1};
-    EXPECT_FALSE(WriteRegisterFile(m_dir + "/none.txt", &control, busy, 0));
-    EXPECT_EQ(busy.load(), 0);
+    tavrel::DeviceControl device;
+    device.Adopt(&control, nullptr);
+    EXPECT_FALSE(device.WriteRegisterFile(m_dir + "/none.txt", 0));
+    EXPECT_EQ(device.RegisterWriteBusy(), 0);
     EXPECT_TRUE(control.log.empty());
     std::ofstream(m_dir + "/list.txt") << "#1@1\n";
-    EXPECT_TRUE(WriteRegisterFile(m_dir + "/list.txt", nullptr, busy, 0)); // parsed, not written
+    EXPECT_TRUE(WriteRegisterFile(m_dir + "/list.txt", nullptr, 0)); // parsed, not written
+}
+
+TEST_F(GraphTest, ButtonReadsNeverInterleaveWithARegisterList)
+{
+    RecordingControl control(tavrel::S_OK);
+    tavrel::DeviceControl device;
+    device.Adopt(&control, nullptr);
+    std::ofstream(m_dir + "/first.txt") << "#1@1\n";
+    ASSERT_TRUE(device.WriteRegisterFile(m_dir + "/first.txt", 0));
+    std::string lines;
+    for (int i = 0; i < 300; ++i)
+        lines += "#3012@0A\n";
+    std::ofstream(m_dir + "/long.txt") << lines;
+    control.registerWrites = 0;
+    control.listLength = 300;
+
+    std::atomic<int> reads{0};
+    std::jthread poller(
+        [&](std::stop_token stop)
+        {
+            while (!stop.stop_requested())
+                if (device.ReadButton())
+                    ++reads;
+        });
+    ASSERT_TRUE(tavrel::test::WaitFor([&] { return reads > 0; }));
+    for (int round = 0; round < 5; ++round)
+    {
+        control.registerWrites = 0;
+        control.button = 1; // a press latched meanwhile is dropped
+        ASSERT_TRUE(device.WriteRegisterFile(m_dir + "/long.txt", 0));
+        EXPECT_EQ(control.button.load(), 0u);
+    }
+    poller.request_stop();
+    poller.join();
+    EXPECT_EQ(control.overlaps.load(), 0);
+    EXPECT_EQ(control.readsInsideList.load(), 0);
 }
