@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -140,15 +141,15 @@ BENCHMARK(BM_ConvertToGrey)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseR
 BENCHMARK(BM_FlipVertical)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseRealTime();
 BENCHMARK(BM_GreyToRgb)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseRealTime();
 
-// --row-threads=1 keeps every kernel on one thread (default 2).
+// --row-threads=N caps the row bands at N threads (default: one per core).
 int main(int argc, char** argv)
 {
     int kept = 1;
     for (int i = 1; i < argc; ++i)
     {
-        if (std::strcmp(argv[i], "--row-threads=1") == 0)
-            SetRowBandThreads(1);
-        else if (std::strcmp(argv[i], "--row-threads=2") != 0)
+        if (std::strncmp(argv[i], "--row-threads=", 14) == 0)
+            SetRowBandThreads(std::atoi(argv[i] + 14));
+        else
             argv[kept++] = argv[i];
     }
     argc = kept;

@@ -4,6 +4,7 @@
 #include "imaging/ScanTransfer.h"
 #include "imaging/codecs/AtomicFile.h"
 #include "imaging/codecs/FileBytes.h"
+#include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 
 #include <zlib.h>
@@ -87,8 +88,8 @@ std::optional<FlatFieldMap> FlatFieldMap::FromBlankFrame(const CDib& frame)
     // Per-cell medians in linear light, blue, green, red.
     std::vector<std::array<double, 3>> level(std::size_t(kColumns) * kRows);
     std::vector<int> cellLuma(level.size());
-    imaging::ForEachRowBand(
-        kRows, frame.PixelBytes() / kRows,
+    ForRowBands(
+        kRows, frame.PixelBytes(),
         [&](int firstRow, int endRow)
         {
             std::vector<std::array<std::array<std::uint32_t, 256>, 3>> counts(kColumns);
@@ -130,7 +131,8 @@ std::optional<FlatFieldMap> FlatFieldMap::FromBlankFrame(const CDib& frame)
                         imaging::Luma(median[2], median[1], median[0]);
                 }
             }
-        });
+        },
+        RowCost::Compute);
 
     std::vector<int> sorted = cellLuma;
     std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2),
@@ -252,34 +254,35 @@ bool FlatFieldMap::Apply(CDib& frame) const
         }
     }
     const int values = 3 * width;
-    imaging::ForEachRowBand(height, std::size_t(frame.RowSize()),
-                            [&](int first, int end)
-                            {
-                                for (int y = first; y < end; ++y)
-                                {
-                                    const double v = (y + 0.5) * m_rows / height - 0.5;
-                                    const int r0 = std::clamp(int(std::floor(v)), 0, m_rows - 2);
-                                    const int r1 = r0 + 1;
-                                    const float f = float(std::clamp(v - r0, -0.5, 1.5));
-                                    const float* g0 = widened.data() + std::size_t(r0) * values;
-                                    const float* g1 = widened.data() + std::size_t(r1) * values;
-                                    // Ordered dither instead of plain rounding: a smooth gain on
-                                    // 8-bit values would otherwise print contour rings that later
-                                    // steep curves (negatives) make plain to see.
-                                    const float* threshold = kBayer[y & 3];
-                                    std::uint8_t* px = frame.Row(y);
-                                    for (int x = 0, i = 0; x < width; ++x)
-                                    {
-                                        const float t = threshold[x & 3];
-                                        for (int ch = 0; ch < 3; ++ch, ++i)
-                                        {
-                                            const float m = g0[i] + f * (g1[i] - g0[i]);
-                                            px[i] = std::uint8_t(
-                                                std::clamp(float(px[i]) * m + t, 0.0f, 255.0f));
-                                        }
-                                    }
-                                }
-                            });
+    ForRowBands(
+        height, frame.PixelBytes(),
+        [&](int first, int end)
+        {
+            for (int y = first; y < end; ++y)
+            {
+                const double v = (y + 0.5) * m_rows / height - 0.5;
+                const int r0 = std::clamp(int(std::floor(v)), 0, m_rows - 2);
+                const int r1 = r0 + 1;
+                const float f = float(std::clamp(v - r0, -0.5, 1.5));
+                const float* g0 = widened.data() + std::size_t(r0) * values;
+                const float* g1 = widened.data() + std::size_t(r1) * values;
+                // Ordered dither instead of plain rounding: a smooth gain on
+                // 8-bit values would otherwise print contour rings that later
+                // steep curves (negatives) make plain to see.
+                const float* threshold = kBayer[y & 3];
+                std::uint8_t* px = frame.Row(y);
+                for (int x = 0, i = 0; x < width; ++x)
+                {
+                    const float t = threshold[x & 3];
+                    for (int ch = 0; ch < 3; ++ch, ++i)
+                    {
+                        const float m = g0[i] + f * (g1[i] - g0[i]);
+                        px[i] = std::uint8_t(std::clamp(float(px[i]) * m + t, 0.0f, 255.0f));
+                    }
+                }
+            }
+        },
+        RowCost::Compute);
     return true;
 }
 

@@ -2,12 +2,12 @@
 
 #include "imaging/Resample.h"
 #include "imaging/codecs/ImageCodec.h"
+#include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 
 #include <cstring>
 
 using tavrel::imaging::ColourPlan;
-using tavrel::imaging::ForEachRowBand;
 using tavrel::imaging::PixelStore;
 
 namespace
@@ -53,12 +53,14 @@ bool CImageBuffer::Apply(const ColourPlan& plan)
         return false;
     if (plan.IsIdentity())
         return true;
-    ForEachRowBand(m_height, std::size_t(m_rowBytes),
-                   [&](int first, int end)
-                   {
-                       for (int y = first; y < end; ++y)
-                           plan.ApplyRow(m_bits.Data() + std::size_t(y) * m_rowBytes, m_width);
-                   });
+    ForRowBands(
+        m_height, std::size_t(m_height) * std::size_t(m_rowBytes),
+        [&](int first, int end)
+        {
+            for (int y = first; y < end; ++y)
+                plan.ApplyRow(m_bits.Data() + std::size_t(y) * m_rowBytes, m_width);
+        },
+        RowCost::Compute);
     return true;
 }
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
-#include <thread>
-#include <vector>
 
 #include <sys/mman.h>
 
@@ -15,8 +13,6 @@ namespace
 {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
-// Below this much pixel data a second thread costs more than it saves.
-constexpr std::size_t kMinBytesForThreads = 256 * 1024;
 
 // Rounds n / d to the nearest integer, halves away from zero (d > 0).
 int DivRound(int n, int d)
@@ -58,27 +54,6 @@ void PixelStore::Reset()
 {
     m_data.reset();
     m_size = 0;
-}
-
-void ForEachRowBand(int rows, std::size_t bytesPerRow, const std::function<void(int, int)>& fn)
-{
-    if (rows <= 0)
-        return;
-    const std::size_t total = std::size_t(rows) * bytesPerRow;
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    if (rows < 2 || total < kMinBytesForThreads || cores < 2)
-    {
-        fn(0, rows);
-        return;
-    }
-    const int bands = static_cast<int>(std::min<unsigned>(cores, 8));
-    std::vector<std::jthread> helpers;
-    helpers.reserve(bands - 1);
-    auto edge = [&](int i) { return static_cast<int>(std::int64_t(rows) * i / bands); };
-    for (int i = 1; i < bands; ++i)
-        helpers.emplace_back([&fn, first = edge(i), end = edge(i + 1)] { fn(first, end); });
-    fn(0, edge(1));
-    // jthread joins on destruction.
 }
 
 int SaturatedChannel(int y, int c, int amount)

@@ -1,6 +1,6 @@
 #pragma once
-// Per-row colour kernels behind CImageBuffer, the row-band threading they
-// share with the resampler, and the pixel store that avoids zero-filling.
+// Per-row colour kernels behind CImageBuffer and the pixel store that
+// avoids zero-filling.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,11 +30,6 @@ private:
     std::unique_ptr<std::uint8_t, Release> m_data;
     std::size_t m_size = 0;
 };
-
-// Runs fn(firstRow, endRow) over [0, rows), on two threads when the work is
-// big enough to repay starting one (a thread start costs tens of µs).
-void ForEachRowBand(int rows, std::size_t bytesPerRow,
-                    const std::function<void(int firstRow, int endRow)>& fn);
 
 // BT.601 luma with 15-bit weights that sum to exactly 1.
 inline int Luma(int r, int g, int b)

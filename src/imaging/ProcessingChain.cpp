@@ -3,6 +3,7 @@
 #include "imaging/ImageKernels.h"
 #include "imaging/Resample.h"
 #include "imaging/codecs/ImageCodec.h"
+#include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "platform/MessageBox.h"
 
@@ -41,12 +42,14 @@ void AdjustInPlace(CDib& image, const PictureMode& mode)
     if (plan.IsIdentity())
         return;
     const int width = image.Width();
-    tavrel::imaging::ForEachRowBand(image.Height(), std::size_t(image.RowSize()),
-                                    [&](int first, int end)
-                                    {
-                                        for (int y = first; y < end; ++y)
-                                            plan.ApplyRow(image.Row(y), width);
-                                    });
+    ForRowBands(
+        image.Height(), image.PixelBytes(),
+        [&](int first, int end)
+        {
+            for (int y = first; y < end; ++y)
+                plan.ApplyRow(image.Row(y), width);
+        },
+        RowCost::Compute);
 }
 
 long long MillisecondsSince(std::chrono::steady_clock::time_point start)
@@ -112,8 +115,8 @@ bool ShrinkRectInto(const CDib& frame, const CropRect& r, int factor, CDib& out)
         ++shift;
     const std::uint64_t magic = (std::uint64_t(1) << (32 + shift)) / divisor + 1;
     const int values = 3 * outWidth;
-    tavrel::imaging::ForEachRowBand(
-        outHeight, std::size_t(frame.RowSize()) * std::size_t(factor),
+    ForRowBands(
+        outHeight, std::size_t(outHeight) * std::size_t(frame.RowSize()) * std::size_t(factor),
         [&](int first, int end)
         {
             std::vector<std::uint32_t> sums(static_cast<std::size_t>(values));
@@ -141,7 +144,8 @@ bool ShrinkRectInto(const CDib& frame, const CropRect& r, int factor, CDib& out)
                 for (int i = 0; i < values; ++i)
                     dst[i] = std::uint8_t((sums[i] * magic) >> (32 + shift));
             }
-        });
+        },
+        RowCost::Compute);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "imaging/Resample.h"
 
 #include "imaging/ImageKernels.h"
+#include "imaging/cwimage/RowBands.h"
 
 #include <algorithm>
 #include <atomic>
@@ -265,8 +266,9 @@ bool ResampleBgr24(const std::uint8_t* src, int srcWidth, int srcHeight, int src
     }
     const Job job{src,         srcWidth, srcHeight, srcRowBytes, dst,   dstWidth,
                   dstRowBytes, &h,       &v,        left,        right, g_vectorKernels.load()};
-    ForEachRowBand(dstHeight, std::size_t(dstRowBytes),
-                   [&job](int first, int end) { RunBand(job, first, end); });
+    ForRowBands(
+        dstHeight, std::size_t(dstHeight) * std::size_t(dstRowBytes),
+        [&job](int first, int end) { RunBand(job, first, end); }, RowCost::Compute);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "plugins/Denoise.h"
 
 #include "imaging/ImageKernels.h"
+#include "imaging/cwimage/RowBands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -206,7 +207,7 @@ TAVREL_ROW_KERNEL void ComposeRow(std::uint8_t* __restrict px, const float* __re
 
 void ForRows(int rows, std::size_t bytesPerRow, const std::function<void(int, int)>& fn)
 {
-    tavrel::imaging::ForEachRowBand(rows, bytesPerRow, fn);
+    ForRowBands(rows, std::size_t(rows) * bytesPerRow, fn, RowCost::Compute);
 }
 
 // Repeats the edge values r times on either side of row[0 … width).

@@ -2,6 +2,7 @@
 
 #include "imaging/ImageKernels.h"
 #include "imaging/ScanTransfer.h"
+#include "imaging/cwimage/RowBands.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,8 +92,8 @@ ChannelHistograms RegionHistograms(const BgrView& picture, const PixelRect& regi
     const int step = area > kSampleAbove ? 2 : 1;
     const int rows = (region.bottom - region.top + step - 1) / step;
     std::mutex merge;
-    tavrel::imaging::ForEachRowBand(
-        rows, std::size_t(region.right - region.left) * 3 / std::size_t(step),
+    ForRowBands(
+        rows, std::size_t(rows) * std::size_t(region.right - region.left) * 3 / std::size_t(step),
         [&](int first, int end)
         {
             ChannelHistograms local;
@@ -117,7 +118,8 @@ ChannelHistograms RegionHistograms(const BgrView& picture, const PixelRect& regi
                 for (int v = 0; v < 256; ++v)
                     total.counts[c][v] += local.counts[c][v];
             total.pixels += local.pixels;
-        });
+        },
+        RowCost::Compute);
     return total;
 }
 
@@ -278,8 +280,8 @@ void ApplyCurves(const BgrView& picture, const ByteCurves& curves, int enhanceme
 {
     // One step adds an eighth to the colour distance from grey.
     const int extra = std::clamp(enhancement, 0, 8) * 32;
-    tavrel::imaging::ForEachRowBand(
-        picture.height, picture.stride,
+    ForRowBands(
+        picture.height, std::size_t(picture.height) * picture.stride,
         [&](int first, int end)
         {
             for (int y = first; y < end; ++y)
@@ -304,7 +306,8 @@ void ApplyCurves(const BgrView& picture, const ByteCurves& curves, int enhanceme
                     px[2] = std::uint8_t(r);
                 }
             }
-        });
+        },
+        RowCost::Compute);
 }
 
 } // namespace tavrel::restoration

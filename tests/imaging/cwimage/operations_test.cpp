@@ -1,10 +1,13 @@
 #include "imaging/cwimage/GreyOperation.h"
+#include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "../../support/ImageCompare.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -283,4 +286,39 @@ TEST(Shrink, FactorRulesAndSizes)
     EXPECT_EQ(src.ShrinkByFactor(nullptr, 2), 0);
     ASSERT_EQ(src.ShrinkByFactor(&dst, 1), 1);
     EXPECT_TRUE(DibsMatch(src, dst));
+}
+
+TEST(RowBands, EveryRowOnceWhateverTheSplit)
+{
+    for (int threads : {1, 2, 8})
+    {
+        SetRowBandThreads(threads);
+        for (int rows : {1, 2, 7, 1001})
+        {
+            for (RowCost cost : {RowCost::Memory, RowCost::Compute})
+            {
+                std::vector<std::atomic<int>> seen(static_cast<std::size_t>(rows));
+                // Large enough to split, small pictures on the calling thread.
+                for (std::size_t bytes : {std::size_t(16), std::size_t(64) << 20})
+                {
+                    for (auto& s : seen)
+                        s = 0;
+                    ForRowBands(
+                        rows, bytes,
+                        [&](int first, int end)
+                        {
+                            ASSERT_LE(0, first);
+                            ASSERT_LE(first, end);
+                            ASSERT_LE(end, rows);
+                            for (int y = first; y < end; ++y)
+                                ++seen[std::size_t(y)];
+                        },
+                        cost);
+                    for (int y = 0; y < rows; ++y)
+                        ASSERT_EQ(seen[std::size_t(y)], 1) << rows << " rows, row " << y;
+                }
+            }
+        }
+    }
+    SetRowBandThreads(8);
 }
