@@ -17,12 +17,12 @@ std::uint8_t Clamp8(double v)
 } // namespace
 
 bool FrameToBgr(PixelFormat format, int width, int height, const std::uint8_t* data,
-                std::size_t bytes, DecodedFrame& frame)
+                std::size_t bytes, tavrel::DecodedFrame& frame)
 {
     if (!data || width <= 0 || height <= 0)
         return false;
     if (format == PixelFormat::Mjpeg)
-        return DecodeMjpeg(data, bytes, frame) && frame.width == width && frame.height == height;
+        return tavrel::DecodeMjpeg(data, bytes, frame, nullptr, width, height);
     const std::size_t pixels = std::size_t(width) * std::size_t(height);
     if (bytes < pixels * 2)
         return false;
@@ -46,8 +46,8 @@ bool FrameToYuy2(PixelFormat format, int width, int height, const std::uint8_t* 
         yuy2.assign(data, data + size);
         return true;
     }
-    DecodedFrame frame;
-    if (!DecodeMjpeg(data, bytes, frame) || frame.width != width || frame.height != height)
+    tavrel::DecodedFrame frame;
+    if (!tavrel::DecodeMjpeg(data, bytes, frame, nullptr, width, height))
         return false;
     yuy2.resize(size);
     BgrToYuy2(frame.bgr.data(), width, height, yuy2.data());

@@ -3,7 +3,7 @@
 // hands on: 24-bit rows for preview frames, packed 4:2:2 for stills.
 
 #include "capture/VideoModes.h"
-#include "capture/v4l2/MjpegDecoder.h"
+#include "imaging/codecs/MjpegDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 // False for a buffer too short for the size, or a frame that does not decode.
 bool FrameToBgr(PixelFormat format, int width, int height, const std::uint8_t* data,
-                std::size_t bytes, DecodedFrame& frame);
+                std::size_t bytes, tavrel::DecodedFrame& frame);
 bool FrameToYuy2(PixelFormat format, int width, int height, const std::uint8_t* data,
                  std::size_t bytes, std::vector<std::uint8_t>& yuy2);
 

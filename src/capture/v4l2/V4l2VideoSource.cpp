@@ -6,7 +6,6 @@
 
 #include "capture/VideoModes.h"
 #include "capture/Yuy2Converter.h"
-#include "capture/v4l2/MjpegDecoder.h"
 #include "capture/v4l2/V4l2Device.h"
 #include "capture/v4l2/V4l2Frames.h"
 #include "shared/camera/CameraControl.h"
@@ -231,7 +230,7 @@ private:
     std::atomic<bool> m_stillWanted{false};
     std::atomic<bool> m_lost{false};
     VideoCallbacks m_callbacks;
-    DecodedFrame m_frame;
+    tavrel::DecodedFrame m_frame;
     std::vector<std::uint8_t> m_still422;
     std::jthread m_thread;
 };

@@ -1,62 +1,15 @@
 #include "imaging/codecs/JpegFile.h"
 
+#include "imaging/codecs/JpegGlue.h"
 #include "imaging/cwimage/dib/Dib.h"
 
 #include <algorithm>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
-#include <jerror.h>
-
 namespace
 {
-
-// The only place a longjmp happens: from libjpeg's error_exit back into the
-// Decode/Encode frames below, which hold no objects with destructors.
-struct ErrorManager
-{
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    bool damaged = false;
-};
-
-void OnError(j_common_ptr cinfo)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-void OnMessage(j_common_ptr cinfo, int level)
-{
-    if (level >= 0)
-        return;
-    // A warning: premature end or damaged entropy data means the rows are
-    // partly made up, which must not pass as a loaded picture.
-    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    switch (err->base.msg_code)
-    {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_HUFF_BAD_CODE:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-        err->damaged = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void InstallErrors(ErrorManager& err)
-{
-    jpeg_std_error(&err.base);
-    err.base.error_exit = OnError;
-    err.base.emit_message = OnMessage;
-    err.base.output_message = [](j_common_ptr) {};
-}
 
 struct DecodeTarget
 {
@@ -70,9 +23,8 @@ struct DecodeTarget
 bool Decode(std::FILE* file, DecodeTarget& t)
 {
     jpeg_decompress_struct cinfo;
-    ErrorManager err;
-    cinfo.err = &err.base;
-    InstallErrors(err);
+    tavrel::JpegErrorManager err;
+    cinfo.err = tavrel::InstallJpegErrors(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_decompress(&cinfo);
@@ -145,9 +97,8 @@ struct EncodeSource
 bool Encode(std::FILE* file, EncodeSource& s)
 {
     jpeg_compress_struct cinfo;
-    ErrorManager err;
-    cinfo.err = &err.base;
-    InstallErrors(err);
+    tavrel::JpegErrorManager err;
+    cinfo.err = tavrel::InstallJpegErrors(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_compress(&cinfo);

@@ -1,15 +1,8 @@
 #include "capture/VideoModes.h"
 #include "capture/Yuy2Converter.h"
-#include "capture/v4l2/MjpegDecoder.h"
 #include "capture/v4l2/V4l2Frames.h"
-#include "imaging/cwimage/dib/Dib.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <unistd.h>
 
 namespace
 {
@@ -20,19 +13,6 @@ const std::vector<VideoMode> kCamera = {
     {PixelFormat::Yuyv, 2592, 1944, {3}},     {PixelFormat::Mjpeg, 2592, 1944, {15}},
     {PixelFormat::Yuyv, 320, 240, {}},
 };
-
-std::vector<std::uint8_t> JpegOf(const CDib& picture)
-{
-    char path[] = "/tmp/tavrel-mjpeg-XXXXXX";
-    const int fd = mkstemp(path);
-    close(fd);
-    const_cast<CDib&>(picture).SaveFile(path, 0x0200005F);
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-    unlink(path);
-    return bytes;
-}
 
 } // namespace
 
@@ -77,56 +57,10 @@ TEST(StillMode, ExactSizeOnlyPreferringYuyvAtItsFastestRate)
     EXPECT_FALSE(ChooseStillMode(kCamera, 2000, 1500));
 }
 
-TEST(Mjpeg, DecodesToBgrRowsCloseToTheSource)
-{
-    CDib picture;
-    ASSERT_TRUE(picture.Create(64, 32, 24, 300));
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-        {
-            std::uint8_t* p = picture.Row(y) + 3 * x;
-            p[0] = 200; // blue left, red right
-            p[1] = 40;
-            p[2] = x < 32 ? 30 : 220;
-            if (x >= 32)
-                p[0] = 20;
-        }
-    const auto jpeg = JpegOf(picture);
-    ASSERT_GT(jpeg.size(), 100u);
-    DecodedFrame frame;
-    std::string error;
-    ASSERT_TRUE(DecodeMjpeg(jpeg.data(), jpeg.size(), frame, &error)) << error;
-    EXPECT_EQ(frame.width, 64);
-    EXPECT_EQ(frame.height, 32);
-    const std::uint8_t* left = &frame.bgr[(16 * 64 + 8) * 3];
-    const std::uint8_t* right = &frame.bgr[(16 * 64 + 56) * 3];
-    EXPECT_NEAR(left[0], 200, 12);
-    EXPECT_NEAR(left[2], 30, 12);
-    EXPECT_NEAR(right[0], 20, 12);
-    EXPECT_NEAR(right[2], 220, 12);
-}
-
-TEST(Mjpeg, TruncatedAndCorruptFramesFailCleanly)
-{
-    CDib picture;
-    ASSERT_TRUE(picture.Create(48, 48, 24, 300));
-    for (std::size_t i = 0; i < picture.PixelBytes(); ++i)
-        picture.Pixels()[i] = static_cast<std::uint8_t>(i * 31);
-    const auto jpeg = JpegOf(picture);
-    DecodedFrame frame;
-    std::string error;
-    EXPECT_FALSE(DecodeMjpeg(jpeg.data(), jpeg.size() / 2, frame, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(frame.bgr.empty());
-    std::vector<std::uint8_t> garbage(500, 0x5A);
-    EXPECT_FALSE(DecodeMjpeg(garbage.data(), garbage.size(), frame));
-    EXPECT_FALSE(DecodeMjpeg(nullptr, 0, frame));
-}
-
 TEST(Frames, ShortBuffersAreRefusedAndYuyvPassesThrough)
 {
     std::vector<std::uint8_t> yuyv(8 * 2 * 2, 128);
-    DecodedFrame frame;
+    tavrel::DecodedFrame frame;
     EXPECT_FALSE(FrameToBgr(PixelFormat::Yuyv, 8, 2, yuyv.data(), yuyv.size() - 1, frame));
     EXPECT_TRUE(FrameToBgr(PixelFormat::Yuyv, 8, 2, yuyv.data(), yuyv.size(), frame));
     EXPECT_EQ(frame.bgr.size(), 8u * 2 * 3);
