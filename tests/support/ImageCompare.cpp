@@ -74,6 +74,21 @@ ImageDifference CompareDibs(const CDib& a, const CDib& b, int tolerance)
     return ::testing::AssertionFailure() << d.description;
 }
 
+void FillPattern(CDib& picture, int width, int height, int seed)
+{
+    picture.Create(width, height, 24, 300);
+    for (int y = 0; y < height; ++y)
+    {
+        std::uint8_t* row = picture.Row(y);
+        for (int x = 0; x < width; ++x)
+        {
+            row[3 * x + 0] = std::uint8_t(x * 7 + y * 3 + seed);
+            row[3 * x + 1] = std::uint8_t(x * 5 + y * 11 + 40);
+            row[3 * x + 2] = std::uint8_t(x + y * 13 + 90);
+        }
+    }
+}
+
 void FillPhotoLike(CDib& picture, unsigned seed)
 {
     unsigned state = seed * 2654435761u + 1;

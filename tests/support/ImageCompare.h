@@ -22,5 +22,9 @@ ImageDifference CompareDibs(const CDib& a, const CDib& b, int tolerance = 0);
 // For EXPECT_TRUE(DibsMatch(a, b, 2)).
 ::testing::AssertionResult DibsMatch(const CDib& a, const CDib& b, int tolerance = 0);
 
+// A 24-bit picture of the given size whose every pixel differs from its
+// neighbours.
+void FillPattern(CDib& picture, int width, int height, int seed = 0);
+
 // A picture with smooth gradients and deterministic grain, as film scans look.
 void FillPhotoLike(CDib& picture, unsigned seed = 1);

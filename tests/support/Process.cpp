@@ -1,5 +1,7 @@
 #include "Process.h"
 
+#include "Files.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -23,14 +25,6 @@ namespace tavrel::test
 
 namespace
 {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void SetError(std::string* error, const std::string& text)
 {
@@ -197,12 +191,12 @@ void Process::Terminate()
 
 std::string Process::StdOut() const
 {
-    return ReadAll(m_outPath);
+    return ReadFile(m_outPath);
 }
 
 std::string Process::StdErr() const
 {
-    return ReadAll(m_errPath);
+    return ReadFile(m_errPath);
 }
 
 } // namespace tavrel::test

@@ -5,6 +5,7 @@
 #include "platform/Paths.h"
 #include "shared/camera/CameraControl.h"
 #include "shared/camera/SimulatedScanner.h"
+#include "support/Files.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
@@ -18,6 +19,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using tavrel::test::ReadFile;
 using tavrel::test::WaitFor;
 
 namespace
@@ -25,12 +27,6 @@ namespace
 
 // The preview worker and the button poller.
 constexpr std::size_t kResidentThreads = 2;
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class RecordingView : public CaptureView
 {

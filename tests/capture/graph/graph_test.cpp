@@ -4,18 +4,15 @@
 
 #include "platform/MessageBox.h"
 #include "shared/camera/CameraControl.h"
+#include "support/Sandbox.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <thread>
-
-namespace fs = std::filesystem;
 
 namespace
 {
@@ -40,14 +37,7 @@ private:
 class GraphTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-graph-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        tavrel::ClearRecordedMessageBoxes();
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { tavrel::ClearRecordedMessageBoxes(); }
     void DeviceSel(const std::string& body)
     {
         std::ofstream(m_dir + "/DeviceSel.xml")
@@ -58,7 +48,8 @@ protected:
         const auto boxes = tavrel::RecordedMessageBoxes();
         return std::find(boxes.begin(), boxes.end(), text) != boxes.end();
     }
-    std::string m_dir;
+    tavrel::test::Sandbox m_sandbox;
+    std::string m_dir = m_sandbox.Home();
 };
 
 const VideoDeviceInfo kWebcam{"\\\\?\\usb#vid_046d&pid_0825&mi_00#1-1#{x}\\global", "Webcam"};

@@ -1,16 +1,14 @@
 #include "capture/Log.h"
 
+#include "support/Files.h"
+#include "support/Sandbox.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace
 {
@@ -18,20 +16,9 @@ namespace
 class LogTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-log-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    fs::path m_dir;
+    std::string PathOf(const std::string& name) const { return m_sandbox.Home() + "/" + name; }
+    static std::string Read(const std::string& path) { return tavrel::test::ReadFile(path); }
+    tavrel::test::Sandbox m_sandbox;
 };
 
 } // namespace

@@ -1,8 +1,9 @@
 #include "capture/SensorProfile.h"
 
+#include "support/Sandbox.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -14,20 +15,14 @@ namespace
 class SensorProfileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-sensor-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
     std::string Write(const std::string& name, const std::string& text)
     {
         const std::string path = (m_dir / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    fs::path m_dir;
+    tavrel::test::Sandbox m_sandbox;
+    fs::path m_dir = m_sandbox.Home();
 };
 
 const char* const kFull = R"(<?xml version="1.0" encoding="utf-8"?>

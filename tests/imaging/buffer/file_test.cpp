@@ -1,10 +1,10 @@
 #include "imaging/ImageBuffer.h"
 
 #include "PictureMaker.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -16,18 +16,9 @@ namespace
 class ImageBufferFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_dir =
-            fs::temp_directory_path() /
-            ("tavrel_buffer_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    std::string Path(const char* name) const { return m_sandbox.Home() + "/" + name; }
 
-    fs::path m_dir;
+    tavrel::test::Sandbox m_sandbox;
 };
 
 } // namespace

@@ -1,45 +1,10 @@
 #pragma once
-// Pictures and profile files shared by the processing-chain tests.
+// Profile files shared by the processing-chain tests.
 
-#include "imaging/cwimage/dib/Dib.h"
-
-#include <cstdint>
-#include <cstring>
-#include <fstream>
 #include <string>
 
 namespace chaintest
 {
-
-// A 24-bit picture whose every pixel differs from its neighbours.
-inline void FillPattern(CDib& picture, int width, int height, int seed = 0)
-{
-    picture.Create(width, height, 24, 300);
-    for (int y = 0; y < height; ++y)
-    {
-        std::uint8_t* row = picture.Row(y);
-        for (int x = 0; x < width; ++x)
-        {
-            row[3 * x + 0] = std::uint8_t(x * 7 + y * 3 + seed);
-            row[3 * x + 1] = std::uint8_t(x * 5 + y * 11 + 40);
-            row[3 * x + 2] = std::uint8_t(x + y * 13 + 90);
-        }
-    }
-}
-
-// Same size, depth and every pixel byte (row padding ignored).
-inline bool SamePixels(const CDib& a, const CDib& b)
-{
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.BitsPerPixel() != b.BitsPerPixel())
-        return false;
-    const std::size_t used = std::size_t(a.Width()) * std::size_t(a.BitsPerPixel() / 8);
-    for (int y = 0; y < a.Height(); ++y)
-    {
-        if (std::memcmp(a.Row(y), b.Row(y), used) != 0)
-            return false;
-    }
-    return true;
-}
 
 struct ModeValues
 {
@@ -70,11 +35,6 @@ inline std::string ProfileXml(int reverse, int gray, int dpi, const ModeValues& 
     t += "<dpi>" + std::to_string(dpi) + "</dpi><pictype>0</pictype><picmodesel>" +
          std::to_string(modeSelect) + "</picmodesel></imgcfg>";
     return t;
-}
-
-inline void WriteFile(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 } // namespace chaintest

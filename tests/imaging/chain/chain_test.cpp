@@ -3,20 +3,22 @@
 #include "imaging/ImageProfile.h"
 #include "imaging/ProcessingChain.h"
 #include "platform/MessageBox.h"
+#include "support/Files.h"
+#include "imaging/cwimage/dib/Dib.h"
+#include "support/ImageCompare.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace
 {
 
-using chaintest::FillPattern;
 using chaintest::ModeValues;
 using chaintest::ProfileXml;
-using chaintest::SamePixels;
 
 constexpr ProfileFlavour kFlavours[] = {ProfileFlavour::Capture, ProfileFlavour::Manager};
 
@@ -81,7 +83,7 @@ TEST(ProcessImage, NeutralModeLeavesPixelsAloneAndReverseInverts)
         FillPattern(picture, 37, 11);
         const CDib original(picture);
         ASSERT_EQ(profile.ProcessImage(0, picture), 1);
-        EXPECT_TRUE(SamePixels(picture, original));
+        EXPECT_TRUE(DibsMatch(picture, original));
 
         profile.reverse = 1;
         ASSERT_EQ(profile.ProcessImage(1, picture), 1);
@@ -107,7 +109,7 @@ TEST(ProcessImage, AdjustmentsMatchTheBufferOperationsAppliedInTurn)
         CDib expected(picture);
         AdjustThroughBuffer(expected, m);
         ASSERT_EQ(profile.ProcessImage(0, picture), 1);
-        EXPECT_TRUE(SamePixels(picture, expected))
+        EXPECT_TRUE(DibsMatch(picture, expected))
             << m.saturation << " " << m.bright << " " << m.contrast << " " << m.r;
     }
 }
@@ -122,7 +124,7 @@ TEST(ProcessImage, ModeSelectionOutsideTheTableUsesTheFirstMode)
     CDib expected(picture);
     AdjustThroughBuffer(expected, profile.pictureModes[0]);
     ASSERT_EQ(profile.ProcessImage(0, picture), 1);
-    EXPECT_TRUE(SamePixels(picture, expected));
+    EXPECT_TRUE(DibsMatch(picture, expected));
     EXPECT_EQ(profile.pictureModeSelect, 9);
 }
 
@@ -265,9 +267,9 @@ TEST(Preview, FrameMatchesTheSequenceStepByStep)
         auto expected = ReferencePreview(profile, frame, c.margins, c.target);
         auto actual = MakePreviewFrame(profile, frame, c.margins, c.target);
         ASSERT_NE(actual, nullptr);
-        EXPECT_TRUE(SamePixels(*actual, *expected))
+        EXPECT_TRUE(DibsMatch(*actual, *expected))
             << c.width << "x" << c.height << " r" << c.rotate;
-        EXPECT_TRUE(SamePixels(frame, untouched));
+        EXPECT_TRUE(DibsMatch(frame, untouched));
     }
 }
 
@@ -306,14 +308,14 @@ TEST(StillPicture, TurnsCropsResamplesAndProcesses)
     CDib picture;
     std::string trace;
     ASSERT_EQ(MakeStillPicture(profile, frame, margins, 0, 0, picture, &trace), 1);
-    EXPECT_TRUE(SamePixels(picture, cropped));
+    EXPECT_TRUE(DibsMatch(picture, cropped));
     EXPECT_NE(trace.find("Rotate:"), std::string::npos);
     EXPECT_NE(trace.find("Crop:"), std::string::npos);
     EXPECT_EQ(trace.find("Resample:"), std::string::npos);
 
     // Same size as the crop: no resampling.
     ASSERT_EQ(MakeStillPicture(profile, frame, margins, 55, 39, picture, &trace), 1);
-    EXPECT_TRUE(SamePixels(picture, cropped));
+    EXPECT_TRUE(DibsMatch(picture, cropped));
 
     ASSERT_EQ(MakeStillPicture(profile, frame, margins, 30, 20, picture, &trace), 1);
     EXPECT_EQ(picture.Width(), 30);
@@ -334,7 +336,7 @@ TEST(RestoreToBitmap, WritesTheProcessedPictureAsBmp)
     ASSERT_EQ(RestoreToBitmap(profile, picture, nullptr, path), 1);
     CDib loaded;
     loaded.LoadFile(path);
-    EXPECT_TRUE(SamePixels(loaded, picture));
+    EXPECT_TRUE(DibsMatch(loaded, picture));
     EXPECT_EQ(loaded.Row(0)[0], 255 - 0);
 }
 
@@ -344,7 +346,7 @@ protected:
     std::string Profile(const std::string& xml)
     {
         const std::string path = sandbox.Root() + "/p" + std::to_string(++count) + "_cfg.xml";
-        chaintest::WriteFile(path, xml);
+        tavrel::test::WriteFile(path, xml);
         return path;
     }
     tavrel::test::Sandbox sandbox;
@@ -359,7 +361,7 @@ TEST_F(ReceivedPictureTest, PixelsAreProcessedUnlessTheSenderDidIt)
     const CDib original(picture);
 
     ASSERT_EQ(ProcessReceivedPixels(path, 1008, picture), 1);
-    EXPECT_TRUE(SamePixels(picture, original));
+    EXPECT_TRUE(DibsMatch(picture, original));
 
     ASSERT_EQ(ProcessReceivedPixels(path, 1001, picture), 1);
     EXPECT_EQ(picture.Width(), 24);
@@ -400,7 +402,7 @@ TEST_F(ReceivedPictureTest, FilesAreStoredUnprocessedAndDoubledOnRequest)
     std::string storedPath;
     ASSERT_EQ(ProcessReceivedFile(Profile(ProfileXml(1, 0, 0)), file, store, &storedPath), 1);
     EXPECT_EQ(storedPath, sandbox.Root() + "/stored.jpg");
-    EXPECT_TRUE(SamePixels(stored, source)) << "no ProcessImage for files";
+    EXPECT_TRUE(DibsMatch(stored, source)) << "no ProcessImage for files";
 
     ASSERT_EQ(ProcessReceivedFile(Profile(ProfileXml(0, 0, 1)), file, store), 1);
     EXPECT_EQ(stored.Width(), 28);

@@ -4,6 +4,8 @@
 #include "imaging/RestorationPlugin.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "imaging/cwimage/dib/Dib.h"
+#include "support/ImageCompare.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +14,11 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace
 {
-
-using chaintest::FillPattern;
 
 const RecordedRestorationCall* Record(const CImageProfile& profile)
 {
@@ -163,7 +164,7 @@ TEST_F(PluginTest, MissingExportSkipsItsStep)
     FillPattern(picture, 6, 5);
     CDib before(picture);
     EXPECT_EQ(profile.ProcessImage(0, picture), 1);
-    EXPECT_TRUE(chaintest::SamePixels(picture, before));
+    EXPECT_TRUE(DibsMatch(picture, before));
     EXPECT_EQ(Record(profile)->calls, 0);
 }
 

@@ -1,4 +1,7 @@
 #include "ChainTestPictures.h"
+#include "support/Files.h"
+#include "imaging/cwimage/dib/Dib.h"
+#include "support/ImageCompare.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
 
@@ -32,14 +35,14 @@ class ProcessToolTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        chaintest::FillPattern(source, 33, 21);
+        FillPattern(source, 33, 21);
         ASSERT_EQ(source.SaveFile(In(), 0x03000000), 1);
     }
     std::string In() const { return sandbox.Root() + "/in.bmp"; }
     std::string Profile(const std::string& xml) const
     {
         const std::string path = sandbox.Root() + "/profile.xml";
-        chaintest::WriteFile(path, xml);
+        tavrel::test::WriteFile(path, xml);
         return path;
     }
 

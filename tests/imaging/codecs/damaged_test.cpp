@@ -189,5 +189,5 @@ TEST_F(CodecTest, UnknownContentIsRefused)
     WriteBytes(Path("x.bmp"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
     CDib pic;
     EXPECT_EQ(pic.LoadFile(Path("x.bmp")), 0);
-    EXPECT_EQ(pic.LoadFile(m_folder.string()), 0); // a folder
+    EXPECT_EQ(pic.LoadFile(m_folder), 0); // a folder
 }

@@ -3,6 +3,7 @@
 #include "imaging/FlatFieldMap.h"
 #include "imaging/ScanTransfer.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 using namespace tavrel;
@@ -57,17 +56,6 @@ double WorstUnevenness(const CDib& frame)
         for (int i = 0; i < 3 * frame.Width(); ++i)
             worst = std::max(worst, std::abs(linear[frame.Row(y)[i]] / centre - 1.0));
     return worst;
-}
-
-std::vector<char> ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::string& path, const std::vector<char>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 void PutU32(std::vector<char>& bytes, std::size_t at, std::uint32_t v)
@@ -151,7 +139,8 @@ TEST(FlatFieldTest, ReferenceFilesRoundTripAndDamagedOnesAreRefused)
                 ASSERT_EQ(loaded->Gain(c, r, ch), map->Gain(c, r, ch));
     EXPECT_FALSE(map->Save(sandbox.Home() + "/no such folder/Negative.ver"));
 
-    const std::vector<char> good = ReadAll(path);
+    const std::string file = tavrel::test::ReadFile(path);
+    const std::vector<char> good(file.begin(), file.end());
     ASSERT_EQ(good.size(), 24u + 32 * 24 * 3 * 4 + 4);
     const std::string damaged = sandbox.Home() + "/damaged.ver";
     struct Damage
@@ -188,7 +177,7 @@ TEST(FlatFieldTest, ReferenceFilesRoundTripAndDamagedOnesAreRefused)
     }
     for (const Damage& d : cases)
     {
-        WriteAll(damaged, d.bytes);
+        tavrel::test::WriteFile(damaged, std::string(d.bytes.begin(), d.bytes.end()));
         std::string why;
         EXPECT_FALSE(FlatFieldMap::Load(damaged, &why).has_value()) << d.what;
         EXPECT_FALSE(why.empty()) << d.what;

@@ -1,6 +1,7 @@
 #include "imaging/ImageProfile.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "shared/Utf.h"
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,6 @@
 
 namespace
 {
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteAll(const std::string& path, const std::string& text)
 {
@@ -403,7 +396,7 @@ TEST_F(ProfileTest, SavingReplacesTheFileWithoutLeftovers)
     WriteAll(path, std::string(100000, 'x'));
     p.reverse = 1;
     ASSERT_EQ(p.SaveProfileAs(path), 1);
-    const std::string text = ReadAll(path);
+    const std::string text = tavrel::test::ReadFile(path);
     EXPECT_EQ(text.find("xxx"), std::string::npos);
     EXPECT_NE(text.find("imgcfg"), std::string::npos);
     for (const auto& entry : std::filesystem::directory_iterator(PathOf("")))

@@ -9,29 +9,17 @@
 #include "platform/TempFiles.h"
 #include "shared/PictureDescriptor.h"
 #include "shared/Utf.h"
+#include "support/Files.h"
+#include "support/ImageCompare.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
 namespace tavrel::test
 {
-
-inline void FillPattern(CDib& picture, int width, int height, int seed = 0)
-{
-    picture.Create(width, height, 24, 300);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            std::uint8_t* p = picture.Row(y) + 3 * x;
-            p[0] = std::uint8_t(x * 7 + seed);
-            p[1] = std::uint8_t(y * 5 + seed);
-            p[2] = std::uint8_t((x ^ y) + seed);
-        }
-}
 
 inline std::string ShippedFile(const std::string& name)
 {
@@ -96,12 +84,6 @@ inline PreparedHandover PrepareHandover(const CDib& picture, const std::string& 
     if (record)
         h.data.bytes.assign(record->begin(), record->end());
     return h;
-}
-
-inline std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace tavrel::test

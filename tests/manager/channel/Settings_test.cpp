@@ -40,7 +40,7 @@ TEST_F(Settings, WritesAreReadBackFromTheFile)
     CUserSettings settings(path);
     EXPECT_EQ(settings.SetDefaultViewMode(1), 1);
     EXPECT_EQ(settings.SetSelectedItem("桌面\\Pictures"), 1);
-    EXPECT_NE(test::ReadWholeFile(path).find("defaultviewmdoe=\"1\""), std::string::npos);
+    EXPECT_NE(test::ReadFile(path).find("defaultviewmdoe=\"1\""), std::string::npos);
     CUserSettings other(path); // a second reader sees the file, not a cache
     int mode = 0;
     EXPECT_EQ(other.GetDefaultViewMode(mode), 1);
@@ -68,7 +68,7 @@ TEST_F(Settings, MissingAttributeIsAddedAndValuesConvertLikeWtoi)
     EXPECT_EQ(mode, 12);
     // No folderview element: the write does nothing.
     EXPECT_EQ(settings.SetSelectedItem("x"), 0);
-    EXPECT_EQ(test::ReadWholeFile(path), "<root><fileview defaultviewmdoe=\" 12abc\"/></root>");
+    EXPECT_EQ(test::ReadFile(path), "<root><fileview defaultviewmdoe=\" 12abc\"/></root>");
 }
 
 TEST_F(Settings, MissingFileLeavesOutputsAndCreatesNothing)

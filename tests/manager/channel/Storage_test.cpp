@@ -53,21 +53,21 @@ protected:
 TEST_F(StorageFiles, SameSecondGetsSuffixOnlyWhenTaken)
 {
     CDib a;
-    test::FillPattern(a, 16, 8, 0);
+    FillPattern(a, 16, 8, 0);
     std::string first;
     std::string second;
     std::string third;
     ASSERT_TRUE(WritePictureFile(a, kOutputJpeg, 0, folder, "2026-01-01-00-00-00", &first));
     EXPECT_EQ(first, folder + "/2026-01-01-00-00-00.jpg");
-    const std::string before = test::ReadWholeFile(first);
+    const std::string before = test::ReadFile(first);
     CDib b;
-    test::FillPattern(b, 16, 8, 99);
+    FillPattern(b, 16, 8, 99);
     ASSERT_TRUE(WritePictureFile(b, kOutputJpeg, 0, folder, "2026-01-01-00-00-00", &second));
     EXPECT_EQ(second, folder + "/2026-01-01-00-00-00_2.jpg");
     ASSERT_TRUE(WritePictureFile(b, kOutputTiff, 0, folder, "2026-01-01-00-00-00", &third));
     // A TIFF of the same second does not collide with the JPEG.
     EXPECT_EQ(third, folder + "/2026-01-01-00-00-00.tiff");
-    EXPECT_EQ(test::ReadWholeFile(first), before);
+    EXPECT_EQ(test::ReadFile(first), before);
     EXPECT_EQ(Names(),
               (std::vector<std::string>{"2026-01-01-00-00-00.jpg", "2026-01-01-00-00-00.tiff",
                                         "2026-01-01-00-00-00_2.jpg"}));
@@ -76,7 +76,7 @@ TEST_F(StorageFiles, SameSecondGetsSuffixOnlyWhenTaken)
 TEST_F(StorageFiles, FailedWriteLeavesNothing)
 {
     CDib a;
-    test::FillPattern(a, 4, 4);
+    FillPattern(a, 4, 4);
     std::string path = "unchanged";
     EXPECT_FALSE(WritePictureFile(a, kOutputJpeg, 0, folder + "/missing", "x", &path));
     EXPECT_EQ(path, "unchanged");

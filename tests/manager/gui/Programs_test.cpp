@@ -3,6 +3,7 @@
 
 #include "manager/ManagerCommands.h"
 #include "platform/Desktop.h"
+#include "support/Files.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
@@ -22,14 +23,6 @@ namespace tavrel::test
 {
 namespace
 {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class PelidorProgram : public ::testing::Test
 {

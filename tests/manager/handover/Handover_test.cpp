@@ -9,6 +9,8 @@
 #include "platform/SharedSection.h"
 #include "platform/TempFiles.h"
 #include "shared/PictureDescriptor.h"
+#include "support/Files.h"
+#include "support/ImageCompare.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
@@ -33,25 +35,6 @@ std::string Shipped(const std::string& name)
 {
     const char* share = std::getenv("TAVREL_SHARE_DIR");
     return std::string(share != nullptr ? share : ".") + "/" + name;
-}
-
-void FillPattern(CDib& picture, int width, int height)
-{
-    picture.Create(width, height, 24, 300);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            std::uint8_t* p = picture.Row(y) + 3 * x;
-            p[0] = std::uint8_t(x * 7);
-            p[1] = std::uint8_t(y * 5 + 1);
-            p[2] = std::uint8_t((x ^ y) + 3);
-        }
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class Handover : public ::testing::Test
@@ -156,13 +139,15 @@ TEST_F(Handover, JpegArrivesNamedByTimeAndTemporaryFilesGo)
     ASSERT_EQ(files.size(), 1u);
     EXPECT_TRUE(std::regex_match(files[0].filename().string(),
                                  std::regex(R"(\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d\.jpg)")));
-    const std::string bytes = ReadAll(files[0].string());
+    const std::string bytes = test::ReadFile(files[0].string());
     ASSERT_GT(bytes.size(), 2u);
     EXPECT_EQ(std::uint8_t(bytes[0]), 0xFF);
     EXPECT_EQ(std::uint8_t(bytes[1]), 0xD8);
     EXPECT_TRUE(TempLeft().empty());
     EXPECT_TRUE(test::WaitFor(
-        [&] { return ReadAll(events).find("stored " + files[0].string()) != std::string::npos; }));
+        [&] {
+            return test::ReadFile(events).find("stored " + files[0].string()) != std::string::npos;
+        }));
     EXPECT_FALSE(SharedSection::Open(kPictureSectionName));
 }
 
@@ -211,11 +196,11 @@ TEST_F(Handover, FileKindImportsACopy)
 {
     StartHost();
     const std::string input = Picture(9, 4);
-    const std::string before = ReadAll(input);
+    const std::string before = test::ReadFile(input);
     const auto run = Send({"--kind", "1003", "--profile", Shipped("Positive.xml"), input});
     EXPECT_EQ(run.code, 0) << run.out;
     ASSERT_EQ(Stored().size(), 1u);
-    EXPECT_EQ(ReadAll(input), before);
+    EXPECT_EQ(test::ReadFile(input), before);
     EXPECT_TRUE(TempLeft().empty());
 }
 

@@ -1,3 +1,4 @@
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include "platform/MessageBox.h"
@@ -20,14 +21,6 @@ namespace tavrel::test
 
 namespace
 {
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::string text;
-    std::getline(in, text, '\0');
-    return text;
-}
 
 class Paths : public ::testing::Test
 {

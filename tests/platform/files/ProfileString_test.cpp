@@ -1,3 +1,4 @@
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include "platform/ProfileString.h"
@@ -20,13 +21,7 @@ protected:
     {
         std::ofstream(m_sandbox.Home() + "/" + name, std::ios::binary) << text;
     }
-    std::string Read(const std::string& name)
-    {
-        std::ifstream in(m_sandbox.Home() + "/" + name, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Read(const std::string& name) { return ReadFile(m_sandbox.Home() + "/" + name); }
     Sandbox m_sandbox;
 };
 

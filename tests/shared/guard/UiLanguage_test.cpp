@@ -1,4 +1,5 @@
 #include "shared/UiLanguage.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +13,14 @@ namespace
 class UiLanguageFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-lang-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string Write(const std::string& text)
     {
         const std::string path = m_dir + "/UIlanguage.xml";
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    std::string m_dir;
+    tavrel::test::Sandbox m_sandbox;
+    std::string m_dir = m_sandbox.Home();
 };
 
 TEST_F(UiLanguageFile, FindsTheEntryOfTheSelectedLanguage)

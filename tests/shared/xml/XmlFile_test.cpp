@@ -1,4 +1,6 @@
 #include "shared/XmlDocument.h"
+#include "support/Files.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
@@ -19,30 +21,20 @@ namespace fs = std::filesystem;
 class XmlFile : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-xml-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
     std::string Write(const std::string& name, const std::string& bytes)
     {
         const std::string path = (m_dir / name).string();
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    static std::string Read(const std::string& path) { return tavrel::test::ReadFile(path); }
     static std::u16string Error(int e)
     {
         const std::string s = std::strerror(e);
         return std::u16string(s.begin(), s.end());
     }
-    fs::path m_dir;
+    tavrel::test::Sandbox m_sandbox;
+    fs::path m_dir = m_sandbox.Home();
 };
 
 TEST_F(XmlFile, LoadReportsTheConversionAndKeepsTheByteOrderMark)

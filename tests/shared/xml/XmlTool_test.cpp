@@ -1,9 +1,8 @@
 #include "support/Process.h"
+#include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -15,13 +14,6 @@ using tavrel::test::Process;
 class XmlTool : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tavrel-xmltool-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
     std::string Write(const std::string& bytes)
     {
         const std::string path = m_dir + "/f.xml";
@@ -44,7 +36,8 @@ protected:
         const auto code = process->WaitForExit();
         return {code.value_or(-1), process->StdOut(), process->StdErr()};
     }
-    std::string m_dir;
+    tavrel::test::Sandbox m_sandbox;
+    std::string m_dir = m_sandbox.Home();
 };
 
 TEST_F(XmlTool, PrintsVerdictMessageAndRecords)
