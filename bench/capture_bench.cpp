@@ -15,6 +15,9 @@
 #include <unistd.h>
 #include <vector>
 
+namespace tavrel::bench
+{
+
 namespace
 {
 
@@ -103,5 +106,7 @@ void BM_StoreJpeg(benchmark::State& state)
 BENCHMARK(BM_StoreJpeg)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+} // namespace tavrel::bench
 
 BENCHMARK_MAIN();

@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <string>
 
+namespace tavrel::bench
+{
+
 namespace
 {
 
@@ -86,5 +89,7 @@ BENCHMARK_CAPTURE(BM_Load, tiff_lzw, "l.tif", 0x01000002)->Unit(benchmark::kMill
 BENCHMARK_CAPTURE(BM_Load, bmp, "l.bmp", kFormatBmp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegThumbnail)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteTiff48)->Unit(benchmark::kMillisecond);
+
+} // namespace tavrel::bench
 
 BENCHMARK_MAIN();

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel::bench
+{
+
 namespace
 {
 
@@ -141,6 +144,8 @@ BENCHMARK(BM_ConvertToGrey)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseR
 BENCHMARK(BM_FlipVertical)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseRealTime();
 BENCHMARK(BM_GreyToRgb)->Unit(benchmark::kMillisecond)->Repetitions(7)->UseRealTime();
 
+} // namespace tavrel::bench
+
 // --row-threads=N caps the row bands at N threads (default: one per core).
 int main(int argc, char** argv)
 {
@@ -148,7 +153,7 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
     {
         if (std::strncmp(argv[i], "--row-threads=", 14) == 0)
-            SetRowBandThreads(std::atoi(argv[i] + 14));
+            tavrel::SetRowBandThreads(std::atoi(argv[i] + 14));
         else
             argv[kept++] = argv[i];
     }

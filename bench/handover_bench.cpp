@@ -23,6 +23,9 @@
 
 extern char** environ;
 
+namespace tavrel::bench
+{
+
 namespace fs = std::filesystem;
 
 namespace
@@ -133,5 +136,7 @@ BENCHMARK(BM_HandoverJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HandoverTiff48)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+
+} // namespace tavrel::bench
 
 BENCHMARK_MAIN();

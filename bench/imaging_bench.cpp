@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel::bench
+{
+
 namespace
 {
 
@@ -129,12 +132,14 @@ BENCHMARK(BM_AdjustInTurn)->Apply(Configure);
 BENCHMARK(BM_Resample2x)->Apply(Configure);
 BENCHMARK(BM_ResampleTo640)->Apply(Configure);
 
+} // namespace tavrel::bench
+
 int main(int argc, char** argv)
 {
     const std::string flag = "--write-picture=";
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], flag.c_str(), flag.size()) == 0)
-            return benchpicture::WritePpm(argv[i] + flag.size()) ? 0 : 1;
+            return tavrel::benchpicture::WritePpm(argv[i] + flag.size()) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

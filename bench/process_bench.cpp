@@ -15,6 +15,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel::bench
+{
+
 namespace
 {
 
@@ -99,5 +102,7 @@ void BM_PreviewFrame640(benchmark::State& state)
 BENCHMARK(BM_ProcessImageFull)->Apply(Configure);
 BENCHMARK(BM_ProcessImageFullDouble)->Apply(Configure);
 BENCHMARK(BM_PreviewFrame640)->Apply(Configure);
+
+} // namespace tavrel::bench
 
 BENCHMARK_MAIN();

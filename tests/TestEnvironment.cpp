@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 
+namespace tavrel::test
+{
+
 namespace {
 
 struct TestEnvironment
@@ -20,3 +23,5 @@ struct TestEnvironment
 const TestEnvironment g_testEnvironment;
 
 } // namespace
+
+} // namespace tavrel::test

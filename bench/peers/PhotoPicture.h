@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace benchpicture
+namespace tavrel::benchpicture
 {
 
 constexpr int kWidth = 2592;
@@ -96,4 +96,4 @@ inline bool WritePpm(const std::string& path)
     return std::fclose(f) == 0;
 }
 
-} // namespace benchpicture
+} // namespace tavrel::benchpicture

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace benchpicture
+namespace tavrel::benchpicture
 {
 
 inline double Min(const std::vector<double>& v)
@@ -25,4 +25,4 @@ inline void ConfigureRepeated(benchmark::internal::Benchmark* b, int repetitions
         ->ReportAggregatesOnly(true);
 }
 
-} // namespace benchpicture
+} // namespace tavrel::benchpicture

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <strings.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -709,3 +712,5 @@ void CCaptureEngine::Close(std::function<void()> onExit)
                 });
         });
 }
+
+} // namespace tavrel

@@ -26,6 +26,9 @@
 #include <string>
 #include <thread>
 
+namespace tavrel
+{
+
 constexpr unsigned kCaptureTimerId = 1001;
 constexpr unsigned kCommandRenderPreview = 1006;
 constexpr unsigned kCommandCapture = 1028;
@@ -199,3 +202,5 @@ private:
     // Last: its threads are stopped and joined before anything they use goes.
     tavrel::ThreadOwner m_threads;
 };
+
+} // namespace tavrel

@@ -8,6 +8,9 @@
 #include <cctype>
 #include <cstring>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -19,13 +22,6 @@ std::string Lower(std::string s)
 }
 
 } // namespace
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 CCaptureGraph::CCaptureGraph(std::unique_ptr<VideoBackend> backend, std::string currentFolder,
                              std::string moduleFolder)
@@ -242,3 +238,5 @@ VideoFormat CCaptureGraph::CaptureFormat() const
 {
     return m_source ? m_source->CaptureFormat() : VideoFormat{};
 }
+
+} // namespace tavrel

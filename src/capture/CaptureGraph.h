@@ -7,6 +7,7 @@
 
 #include "capture/SensorProfile.h"
 #include "capture/VideoSource.h"
+#include "platform/Paths.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,9 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+namespace tavrel
+{
 
 // The 40-byte bitmap header of the grabber's connected format.
 struct BitmapInfoHeader
@@ -100,5 +104,4 @@ private:
     std::uint64_t m_sequence = 0;
 };
 
-// "folder/name", or just the name for an empty folder.
-std::string JoinPath(const std::string& folder, const std::string& name);
+} // namespace tavrel

@@ -116,7 +116,7 @@ bool DeviceControl::WriteRegisterFile(const std::string& path, HWND owner,
     bool opened = false;
     {
         std::lock_guard lock(m_mutex);
-        opened = ::WriteRegisterFile(path, m_pIXCcontrol, owner, report);
+        opened = tavrel::WriteRegisterFile(path, m_pIXCcontrol, owner, report);
         m_firstListDone = true;
     }
     --m_writers;

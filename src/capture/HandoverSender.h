@@ -26,11 +26,11 @@
 #include <functional>
 #include <string>
 
-class CDib;
-class CImageProfile;
-
 namespace tavrel
 {
+
+class CDib;
+class CImageProfile;
 
 class CHandoverSender
 {

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstdint>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -121,3 +124,5 @@ bool CLog::IsOpen() const
     std::lock_guard lock(m_mutex);
     return m_fd >= 0;
 }
+
+} // namespace tavrel

@@ -11,6 +11,9 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel
+{
+
 class CLog
 {
 public:
@@ -34,3 +37,5 @@ private:
     mutable std::mutex m_mutex;
     int m_fd = -1;
 };
+
+} // namespace tavrel

@@ -3,6 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -108,3 +111,5 @@ bool ReadRegisterFile(const std::string& path, RegisterList& list)
     list = ParseRegisterText(std::string_view(bytes.c_str()));
     return true;
 }
+
+} // namespace tavrel

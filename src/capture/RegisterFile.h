@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+namespace tavrel
+{
+
 struct RegisterWrite
 {
     enum class Kind
@@ -35,3 +38,5 @@ bool ReadRegisterFile(const std::string& path, RegisterList& list);
 // wcstoul with base 16 on a 32-bit unsigned long: leading blanks, a sign and
 // an "0x" are accepted, parsing stops at the first non-hex character.
 std::uint32_t ParseHex32(std::string_view text);
+
+} // namespace tavrel

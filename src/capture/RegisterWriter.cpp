@@ -4,6 +4,9 @@
 #include "platform/MessageBox.h"
 #include "shared/camera/CameraControl.h"
 
+namespace tavrel
+{
+
 bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control, tavrel::HWND owner,
                        RegisterWriteReport* report)
 {
@@ -59,3 +62,5 @@ bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control, tav
     }
     return true;
 }
+
+} // namespace tavrel

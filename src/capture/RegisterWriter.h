@@ -7,8 +7,8 @@
 
 namespace tavrel
 {
+
 struct IXCcontrol;
-}
 
 struct RegisterWriteReport
 {
@@ -27,3 +27,5 @@ struct RegisterWriteReport
 // The caller keeps the button poller away meanwhile (DeviceControl).
 bool WriteRegisterFile(const std::string& path, tavrel::IXCcontrol* control, tavrel::HWND owner,
                        RegisterWriteReport* report = nullptr);
+
+} // namespace tavrel

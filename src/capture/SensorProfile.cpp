@@ -6,6 +6,9 @@
 
 #include <climits>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -160,3 +163,5 @@ bool WritePreviewFormat(int filmType, const std::string& path)
 {
     return tavrel::WritePrivateProfileString("preview", "format", std::to_string(filmType), path);
 }
+
+} // namespace tavrel

@@ -9,6 +9,9 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 struct CropMargins
 {
     int left = 0;
@@ -68,3 +71,5 @@ bool WritePreviewFormat(int filmType, const std::string& path = "preview.ini");
 
 // _wtoi: leading blanks, a sign, decimal digits; anything else gives 0.
 int DecimalValue(const std::u16string& text);
+
+} // namespace tavrel

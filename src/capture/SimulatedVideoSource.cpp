@@ -13,6 +13,9 @@
 #include <optional>
 #include <thread>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -227,3 +230,5 @@ std::unique_ptr<VideoBackend> MakeSimulatedVideoBackend()
 {
     return std::make_unique<SimulatedVideoBackend>();
 }
+
+} // namespace tavrel

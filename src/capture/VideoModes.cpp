@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <limits>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -83,3 +86,5 @@ std::optional<ModeChoice> ChooseStillMode(const std::vector<VideoMode>& offered,
     }
     return best;
 }
+
+} // namespace tavrel

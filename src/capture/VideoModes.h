@@ -8,6 +8,9 @@
 #include <optional>
 #include <vector>
 
+namespace tavrel
+{
+
 enum class PixelFormat
 {
     Yuyv,
@@ -39,3 +42,5 @@ std::optional<ModeChoice> ChooseCaptureMode(const std::vector<VideoMode>& offere
 // A mode of exactly that size (YUYV preferred); nullopt when none.
 std::optional<ModeChoice> ChooseStillMode(const std::vector<VideoMode>& offered, int width,
                                           int height);
+
+} // namespace tavrel

@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 struct VideoFormat
 {
     int width = 0;
@@ -96,3 +99,5 @@ std::unique_ptr<VideoBackend> MakeSimulatedVideoBackend();
 std::unique_ptr<VideoBackend> MakeV4l2VideoBackend();
 // The backend chosen like the camera control component's (simulated or V4L2).
 std::unique_ptr<VideoBackend> MakeDefaultVideoBackend();
+
+} // namespace tavrel

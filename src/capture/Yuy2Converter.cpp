@@ -2,6 +2,9 @@
 
 #include <immintrin.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -264,3 +267,5 @@ void ConvertYuy2(const std::uint8_t* source, std::size_t pixels, std::uint8_t* b
         OddLastPixel(source + 2 * (pixels - 1), bgr + 3 * (pixels - 1), tables);
     }
 }
+
+} // namespace tavrel

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace tavrel
+{
+
 class CDib;
 
 struct Yuy2Tables
@@ -29,3 +32,5 @@ void ConvertYuy2(const std::uint8_t* source, std::size_t pixels, std::uint8_t* b
 // (top-down). `source` must hold width x height x 2 bytes. 0 on bad input.
 int ConvertYuy2ToDib(const std::uint8_t* source, std::size_t sourceBytes, int width, int height,
                      CDib& image);
+
+} // namespace tavrel

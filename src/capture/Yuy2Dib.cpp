@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel
+{
+
 int ConvertYuy2ToDib(const std::uint8_t* source, std::size_t sourceBytes, int width, int height,
                      CDib& image)
 {
@@ -30,3 +33,5 @@ int ConvertYuy2ToDib(const std::uint8_t* source, std::size_t sourceBytes, int wi
         std::memcpy(image.Row(row), packed.data() + std::size_t(row) * w * 3, w * 3);
     return 1;
 }
+
+} // namespace tavrel

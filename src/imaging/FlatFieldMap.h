@@ -26,10 +26,10 @@
 #include <string>
 #include <vector>
 
-class CDib;
-
 namespace tavrel
 {
+
+class CDib;
 
 class FlatFieldMap
 {

@@ -7,6 +7,9 @@
 
 #include <cstring>
 
+namespace tavrel
+{
+
 using tavrel::imaging::ColourPlan;
 using tavrel::imaging::PixelStore;
 
@@ -181,3 +184,5 @@ void CImageBuffer::Destroy()
     m_height = 0;
     m_rowBytes = 0;
 }
+
+} // namespace tavrel

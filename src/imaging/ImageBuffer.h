@@ -26,6 +26,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 class CImageBuffer
 {
 public:
@@ -69,3 +72,5 @@ private:
     int m_height = 0;
     int m_rowBytes = 0;
 };
+
+} // namespace tavrel

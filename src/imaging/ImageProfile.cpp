@@ -13,6 +13,9 @@
 #include <limits>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -408,3 +411,5 @@ const PictureMode& CImageProfile::ActiveMode() const
 {
     return pictureModes[ActiveModeIndex()];
 }
+
+} // namespace tavrel

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 struct PictureMode
@@ -94,3 +97,5 @@ private:
 
     ProfileFlavour m_flavour;
 };
+
+} // namespace tavrel

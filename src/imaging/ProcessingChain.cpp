@@ -13,6 +13,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -379,3 +382,5 @@ int ProcessReceivedFile(const std::string& profilePath, const std::string& pictu
         *storedPath = path;
     return 1;
 }
+
+} // namespace tavrel

@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // Distances from the four edges of a frame, in pixels.
@@ -73,3 +76,5 @@ using StorePictureFn = std::function<bool(CDib& picture, std::string& storedPath
 // read or the store fails.
 int ProcessReceivedFile(const std::string& profilePath, const std::string& picturePath,
                         const StorePictureFn& store, std::string* storedPath = nullptr);
+
+} // namespace tavrel

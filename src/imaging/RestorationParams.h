@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tavrel
+{
+
 #pragma pack(push, 1)
 struct RegionRect
 {
@@ -62,3 +65,5 @@ static_assert(offsetof(RestorationParams, G_delta) == 348);
 static_assert(offsetof(RestorationParams, B_delta) == 352);
 static_assert(offsetof(RestorationParams, reserved2) == 360);
 static_assert(sizeof(RestorationParams) == 364);
+
+} // namespace tavrel

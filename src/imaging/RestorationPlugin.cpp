@@ -7,6 +7,9 @@
 
 #include <cstdlib>
 
+namespace tavrel
+{
+
 std::vector<std::string> RestorationPluginCandidates()
 {
     std::vector<std::string> names;
@@ -54,3 +57,5 @@ void ReleaseRestorationPlugin(void*& module)
         module = nullptr;
     }
 }
+
+} // namespace tavrel

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 struct RestorationPluginBinding
 {
     void* module = nullptr;
@@ -32,3 +35,5 @@ RestorationPluginBinding BindRestorationPlugin();
 
 // Closes the module if one is held and empties it.
 void ReleaseRestorationPlugin(void*& module);
+
+} // namespace tavrel

@@ -10,10 +10,10 @@
 #include <functional>
 #include <string>
 
-class CDib;
-
 namespace tavrel
 {
+
+class CDib;
 
 // "%Y-%m-%d-%H-%M-%S" of the local time.
 std::string StoredFileStem(std::time_t when);

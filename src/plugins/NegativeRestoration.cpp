@@ -10,7 +10,7 @@ namespace
 std::atomic<TavrelProgressFn> g_progress{nullptr};
 } // namespace
 
-extern "C" void Negative_Restoration(RestorationParams* block, std::uint8_t* pixels)
+extern "C" void Negative_Restoration(tavrel::RestorationParams* block, std::uint8_t* pixels)
 {
     if (block == nullptr || pixels == nullptr)
         return;

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <string>
 
-using namespace tavrel::xml;
+namespace tavrel
+{
+
+using namespace xml;
 
 namespace
 {
@@ -825,3 +828,5 @@ bool CXmlDocument::AppendChildElement(const char16_t* name, int value)
 {
     return AppendChildElement(name, Number(value));
 }
+
+} // namespace tavrel

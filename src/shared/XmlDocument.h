@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+namespace tavrel
+{
+
 using ElementIndex = std::int32_t; // segment << 16 | slot; 0 = the document record
 
 struct ElementRecord
@@ -119,3 +122,5 @@ bool ReadUtf8File(const std::string& path, std::u16string& text, std::u16string&
 bool WriteUtf8File(const std::string& path, std::u16string_view text, std::u16string& message);
 std::u16string EncodeEntities(std::u16string_view text, bool attributeMode = false);
 std::u16string DecodeEntities(const char16_t* text, int length);
+
+} // namespace tavrel

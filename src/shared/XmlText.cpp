@@ -12,6 +12,9 @@
 
 #include <sys/stat.h>
 
+namespace tavrel
+{
+
 // The file and entity layer under the document: whole-file UTF-8 in and out,
 // and the five named and the numeric character references.
 
@@ -235,3 +238,5 @@ std::u16string DecodeEntities(const char16_t* text, int length)
     }
     return out;
 }
+
+} // namespace tavrel

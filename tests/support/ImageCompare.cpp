@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <sstream>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -120,3 +123,5 @@ void FillPhotoLike(CDib& picture, unsigned seed)
             }
     }
 }
+
+} // namespace tavrel::test

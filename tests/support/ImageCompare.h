@@ -6,7 +6,13 @@
 
 #include <string>
 
+namespace tavrel
+{
 class CDib;
+}
+
+namespace tavrel::test
+{
 
 struct ImageDifference
 {
@@ -28,3 +34,5 @@ void FillPattern(CDib& picture, int width, int height, int seed = 0);
 
 // A picture with smooth gradients and deterministic grain, as film scans look.
 void FillPhotoLike(CDib& picture, unsigned seed = 1);
+
+} // namespace tavrel::test

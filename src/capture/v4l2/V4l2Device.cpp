@@ -12,6 +12,9 @@
 #include <cerrno>
 #include <cstring>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -265,3 +268,5 @@ void V4l2Device::Wake()
         [[maybe_unused]] const ssize_t put = ::write(m_wakeFd, &one, sizeof one);
     }
 }
+
+} // namespace tavrel

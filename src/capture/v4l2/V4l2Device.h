@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 class V4l2Device
 {
 public:
@@ -62,3 +65,5 @@ private:
     std::size_t m_frameBytes = 0;
     ModeChoice m_current;
 };
+
+} // namespace tavrel

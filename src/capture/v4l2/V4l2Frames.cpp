@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstring>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -74,3 +77,5 @@ void BgrToYuy2(const std::uint8_t* bgr, int width, int height, std::uint8_t* yuy
         yuy2[4 * p + 3] = Clamp8(v / 2);
     }
 }
+
+} // namespace tavrel

@@ -16,6 +16,9 @@
 #include <mutex>
 #include <thread>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -273,3 +276,5 @@ std::unique_ptr<VideoBackend> MakeDefaultVideoBackend()
         return MakeSimulatedVideoBackend();
     return MakeV4l2VideoBackend();
 }
+
+} // namespace tavrel

@@ -6,6 +6,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace tavrel
+{
+
 namespace
 {
 std::atomic<unsigned> g_counter{0};
@@ -57,3 +60,5 @@ bool CAtomicFile::Commit()
     m_committed = true;
     return true;
 }
+
+} // namespace tavrel

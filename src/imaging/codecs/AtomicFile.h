@@ -5,6 +5,9 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CAtomicFile
 {
 public:
@@ -25,3 +28,5 @@ private:
     std::string m_tempPath;
     bool m_committed = false;
 };
+
+} // namespace tavrel

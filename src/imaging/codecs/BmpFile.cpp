@@ -9,6 +9,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -232,3 +235,5 @@ bool WriteBmp(const CDib& picture, const std::string& path)
     ok = std::fclose(f) == 0 && ok;
     return ok;
 }
+
+} // namespace tavrel

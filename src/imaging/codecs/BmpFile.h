@@ -4,9 +4,14 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // On success `picture` holds the whole file; on failure it is left as it was.
 bool ReadBmp(const std::string& path, CDib& picture);
 // Writes to `path` directly (the caller provides the atomic rename).
 bool WriteBmp(const CDib& picture, const std::string& path);
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include <tiffio.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -107,3 +110,5 @@ EncoderChoice ChooseEncoder(std::string_view path, int bitsPerPixel, std::uint32
     }
     return c;
 }
+
+} // namespace tavrel

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel
+{
+
 enum class EncoderKind
 {
     None = 0,
@@ -38,3 +41,5 @@ struct EncoderChoice
 EncoderKind EncoderForExtension(std::string_view extension);
 const char* MimeTypeOf(EncoderKind kind);
 EncoderChoice ChooseEncoder(std::string_view path, int bitsPerPixel, std::uint32_t formatCode);
+
+} // namespace tavrel

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+namespace tavrel
+{
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::size_t maxBytes)
 {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -28,3 +31,5 @@ bool ReadFileHead(const std::string& path, std::uint8_t* bytes, std::size_t n, s
     std::fclose(f);
     return true;
 }
+
+} // namespace tavrel

@@ -5,8 +5,13 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 // False when the file cannot be opened or read, or exceeds maxBytes.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes,
                    std::size_t maxBytes = std::size_t(1) << 31);
 // Reads up to n leading bytes (fewer for a shorter file).
 bool ReadFileHead(const std::string& path, std::uint8_t* bytes, std::size_t n, std::size_t& got);
+
+} // namespace tavrel

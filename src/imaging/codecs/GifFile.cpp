@@ -8,6 +8,9 @@
 
 #include <gif_lib.h>
 
+namespace tavrel
+{
+
 bool ReadGif(const std::string& path, CDib& picture)
 {
     int error = 0;
@@ -125,3 +128,5 @@ bool WriteGif(const CDib& picture, const std::string& path)
     ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     return ok;
 }
+
+} // namespace tavrel

@@ -5,7 +5,12 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 bool ReadGif(const std::string& path, CDib& picture);
 bool WriteGif(const CDib& picture, const std::string& path);
+
+} // namespace tavrel

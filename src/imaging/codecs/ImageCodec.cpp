@@ -12,6 +12,9 @@
 
 #include <cstring>
 
+namespace tavrel
+{
+
 CImageCodec::~CImageCodec() = default;
 
 int CImageCodec::Load(CDib& picture, const std::string& path, int)
@@ -77,3 +80,5 @@ int CImageCodec::FindEncoder(std::string_view extension, std::string* mimeType)
         *mimeType = MimeTypeOf(kind);
     return static_cast<int>(kind) - 1;
 }
+
+} // namespace tavrel

@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+namespace tavrel
+{
+
 class CDib;
 
 constexpr std::uint32_t kFormatJpeg95 = 0x0200005F;
@@ -40,3 +43,5 @@ int WriteTiff48(std::string& path, int width, int height, int bitsPerPixel,
                 const std::uint8_t* pixels);
 int WriteTiff24(std::string& path, int width, int height, int bitsPerPixel,
                 const std::uint8_t* pixels);
+
+} // namespace tavrel

@@ -2,6 +2,9 @@
 
 #include <cctype>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -42,3 +45,5 @@ int ImageFormatForName(std::string_view name)
                 return row.code;
     return 0;
 }
+
+} // namespace tavrel

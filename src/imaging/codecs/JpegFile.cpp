@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -187,3 +190,5 @@ bool WriteJpeg(const CDib& picture, const std::string& path, int quality)
     ok = std::fclose(f) == 0 && ok;
     return ok;
 }
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // Reads the whole picture (grey files give 8 bits, others 24) at 1/scaleDenom
@@ -14,3 +17,5 @@ bool ReadJpeg(const std::string& path, CDib& picture, int scaleDenom = 1);
 bool ReadJpegSize(const std::string& path, int& width, int& height);
 // 8- and 24-bit pictures as they are; 1-bit pictures as grey.
 bool WriteJpeg(const CDib& picture, const std::string& path, int quality);
+
+} // namespace tavrel

@@ -2,6 +2,9 @@
 
 #include "imaging/cwimage/dib/Dib.h"
 
+namespace tavrel
+{
+
 bool IsGreyPalette(const std::vector<PaletteEntry>& palette)
 {
     for (const PaletteEntry& e : palette)
@@ -45,3 +48,5 @@ bool ApplyPalette(CDib& picture, const std::vector<PaletteEntry>& palette)
     picture.Swap(colour);
     return true;
 }
+
+} // namespace tavrel

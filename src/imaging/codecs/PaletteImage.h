@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace tavrel
+{
+
 class CDib;
 
 struct PaletteEntry
@@ -17,3 +20,5 @@ bool IsGreyPalette(const std::vector<PaletteEntry>& palette);
 // `picture` holds 8-bit indices on entry; it is replaced by the grey or
 // colour result (indices past the palette are black).
 bool ApplyPalette(CDib& picture, const std::vector<PaletteEntry>& palette);
+
+} // namespace tavrel

@@ -11,6 +11,9 @@
 
 #include <png.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -129,3 +132,5 @@ bool ReadPng(const std::string& path, CDib& picture)
     picture.Swap(out);
     return true;
 }
+
+} // namespace tavrel

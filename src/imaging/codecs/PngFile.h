@@ -4,7 +4,12 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // On failure (including truncated data) `picture` is left as it was.
 bool ReadPng(const std::string& path, CDib& picture);
+
+} // namespace tavrel

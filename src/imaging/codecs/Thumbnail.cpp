@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace tavrel
+{
+
 int LoadThumbnail(const std::string& path, CDib& picture, int maxWidth, int maxHeight)
 {
     if (maxWidth < 1 || maxHeight < 1)
@@ -31,3 +34,5 @@ int LoadThumbnail(const std::string& path, CDib& picture, int maxWidth, int maxH
     picture.Swap(full);
     return 1;
 }
+
+} // namespace tavrel

@@ -5,8 +5,13 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // 1 when `picture` holds the file at maxWidth × maxHeight or somewhat more
 // (never less than the box unless the file itself is smaller).
 int LoadThumbnail(const std::string& path, CDib& picture, int maxWidth, int maxHeight);
+
+} // namespace tavrel

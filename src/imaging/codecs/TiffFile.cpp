@@ -9,6 +9,9 @@
 
 #include <tiffio.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -167,3 +170,5 @@ bool WriteTiff(const CDib& picture, const std::string& path, int compression)
     TIFFClose(tif);
     return ok;
 }
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include <string>
 
+namespace tavrel
+{
+
 class CDib;
 
 // On failure (including a damaged strip) `picture` is left as it was.
@@ -13,3 +16,5 @@ bool ReadTiff(const std::string& path, CDib& picture);
 bool WriteTiff(const CDib& picture, const std::string& path, int compression);
 // Silences libtiff's default stderr handlers (once per process).
 void QuietTiffMessages();
+
+} // namespace tavrel

@@ -10,6 +10,9 @@
 
 #include <tiffio.h>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -122,3 +125,5 @@ int WriteTiff24(std::string& path, int width, int height, int bitsPerPixel,
 {
     return WriteRgbTiff(path, width, height, bitsPerPixel, pixels, 8);
 }
+
+} // namespace tavrel

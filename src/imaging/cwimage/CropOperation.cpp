@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+namespace tavrel
+{
+
 int CCropOperation::Apply(const CDib& source, CDib& destination)
 {
     const int left = std::max(m_left, 0);
@@ -29,3 +32,5 @@ int CCropOperation::Apply(const CDib& source, CDib& destination)
     }
     return 1;
 }
+
+} // namespace tavrel

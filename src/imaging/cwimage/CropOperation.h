@@ -4,6 +4,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CCropOperation : public CImageOperation
 {
 public:
@@ -18,3 +21,5 @@ protected:
 private:
     int m_left, m_top, m_right, m_bottom;
 };
+
+} // namespace tavrel

@@ -5,6 +5,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel
+{
+
 int CFlipOperation::Apply(const CDib& source, CDib& destination)
 {
     const int h = source.Height();
@@ -34,3 +37,5 @@ int CFlipOperation::ApplyInPlace()
     }
     return 1;
 }
+
+} // namespace tavrel

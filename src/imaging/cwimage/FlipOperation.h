@@ -3,6 +3,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CFlipOperation : public CImageOperation
 {
 public:
@@ -13,3 +16,5 @@ public:
 protected:
     int Apply(const CDib& source, CDib& destination) override;
 };
+
+} // namespace tavrel

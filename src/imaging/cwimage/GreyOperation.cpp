@@ -3,6 +3,9 @@
 #include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 
+namespace tavrel
+{
+
 std::uint8_t CGreyOperation::GreyOf(int red, int green, int blue)
 {
     return static_cast<std::uint8_t>(0.299 * red + 0.587 * green + 0.114 * blue);
@@ -62,3 +65,5 @@ int CGreyOperation::Apply(const CDib& source, CDib& destination)
                 });
     return 1;
 }
+
+} // namespace tavrel

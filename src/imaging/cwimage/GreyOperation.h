@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+namespace tavrel
+{
+
 class CGreyOperation : public CImageOperation
 {
 public:
@@ -22,3 +25,5 @@ protected:
 private:
     int m_method;
 };
+
+} // namespace tavrel

@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -45,3 +48,5 @@ int CGreyToRgbOperation::Apply(const CDib& source, CDib& destination)
                 });
     return 1;
 }
+
+} // namespace tavrel

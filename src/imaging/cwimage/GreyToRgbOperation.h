@@ -3,6 +3,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CGreyToRgbOperation : public CImageOperation
 {
 public:
@@ -11,3 +14,5 @@ public:
 protected:
     int Apply(const CDib& source, CDib& destination) override;
 };
+
+} // namespace tavrel

@@ -2,6 +2,9 @@
 
 #include "imaging/cwimage/dib/Dib.h"
 
+namespace tavrel
+{
+
 int CImageOperation::ApplyTo(CDib& destination)
 {
     if (!m_source.HasPixels())
@@ -20,3 +23,5 @@ int CImageOperation::ApplyInPlace()
         return 0;
     return Apply(copy, m_source);
 }
+
+} // namespace tavrel

@@ -2,6 +2,9 @@
 // Base of the picture operations: a source picture, a result written into a
 // destination that is re-created, or back into the source itself.
 
+namespace tavrel
+{
+
 class CDib;
 
 class CImageOperation
@@ -24,3 +27,5 @@ protected:
 
     CDib& m_source;
 };
+
+} // namespace tavrel

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace tavrel
+{
+
 int CInvertOperation::ApplyTo(CDib& destination)
 {
     if (!InvertSource())
@@ -65,3 +68,5 @@ int CInvertOperation::InvertSource()
                 });
     return 1;
 }
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CInvertOperation : public CImageOperation
 {
 public:
@@ -23,3 +26,5 @@ private:
 
     int m_left, m_top, m_right, m_bottom;
 };
+
+} // namespace tavrel

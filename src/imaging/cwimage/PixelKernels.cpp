@@ -3,6 +3,9 @@
 #include <array>
 #include <cstring>
 
+namespace tavrel
+{
+
 namespace pixelkernels
 {
 
@@ -161,3 +164,5 @@ void CopyBits(const std::uint8_t* src, std::size_t srcBytes, int first, int widt
 }
 
 } // namespace pixelkernels
+
+} // namespace tavrel

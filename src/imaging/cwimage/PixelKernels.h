@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace tavrel
+{
+
 namespace pixelkernels
 {
 
@@ -25,3 +28,5 @@ void CopyBits(const std::uint8_t* src, std::size_t srcBytes, int first, int widt
               std::uint8_t* dst);
 
 } // namespace pixelkernels
+
+} // namespace tavrel

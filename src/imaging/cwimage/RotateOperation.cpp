@@ -4,6 +4,9 @@
 #include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 
+namespace tavrel
+{
+
 int CRotateOperation::Apply(const CDib& source, CDib& destination)
 {
     if (m_turn != kHalfTurn)
@@ -29,3 +32,5 @@ int CRotateOperation::Apply(const CDib& source, CDib& destination)
                 });
     return 1;
 }
+
+} // namespace tavrel

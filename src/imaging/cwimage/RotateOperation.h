@@ -4,6 +4,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CRotateOperation : public CImageOperation
 {
 public:
@@ -21,3 +24,5 @@ private:
     int m_turn;
     int m_angle;
 };
+
+} // namespace tavrel

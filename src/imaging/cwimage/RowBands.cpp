@@ -7,6 +7,9 @@
 #include <thread>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -60,3 +63,5 @@ void ForRowBands(int rows, std::size_t bytes, const std::function<void(int, int)
         work(edge(i), edge(i + 1));
     // The helpers join as they go out of scope.
 }
+
+} // namespace tavrel

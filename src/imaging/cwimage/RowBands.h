@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <functional>
 
+namespace tavrel
+{
+
 enum class RowCost
 {
     Memory,  // a few operations per byte
@@ -23,3 +26,5 @@ void ForRowBands(int rows, std::size_t bytes, const std::function<void(int, int)
 // The most threads a split may use: 1 keeps every kernel on the calling
 // thread (benchmarks compare).
 void SetRowBandThreads(int threads);
+
+} // namespace tavrel

@@ -5,6 +5,9 @@
 
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -109,3 +112,5 @@ int CShrinkOperation::Apply(const CDib& source, CDib& destination)
                 });
     return 1;
 }
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include "imaging/cwimage/ImageOperation.h"
 
+namespace tavrel
+{
+
 class CShrinkOperation : public CImageOperation
 {
 public:
@@ -15,3 +18,5 @@ protected:
 private:
     int m_factor;
 };
+
+} // namespace tavrel

@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -116,3 +119,5 @@ int DrawDib(const CDib& picture, QPainter& painter, int x, int y, int w, int h)
         painter.drawImage(QPoint(x, y), reduced);
     return 0;
 }
+
+} // namespace tavrel

@@ -3,8 +3,12 @@
 
 #include <QImage>
 
-class CDib;
 class QPainter;
+
+namespace tavrel
+{
+
+class CDib;
 
 // The picture's own rows as a QImage (no copy; valid while the picture is
 // unchanged): 24 bits BGR888, 8 bits indexed with a grey palette, 1 bit mono
@@ -17,3 +21,5 @@ QImage ReducedOneBitImage(const CDib& picture, int w, int h);
 
 // Draws the picture into (x, y, w, h); -1 without pixels, else 0.
 int DrawDib(const CDib& picture, QPainter& painter, int x, int y, int w, int h);
+
+} // namespace tavrel

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -41,6 +44,8 @@ protected:
 };
 
 } // namespace
+
+} // namespace tavrel
 
 int main(int argc, char** argv)
 {
@@ -73,7 +78,7 @@ int main(int argc, char** argv)
     }
     QObject::connect(pelidor.MainFrame(), &tavrel::CMainFrame::closed, &app, &QApplication::quit,
                      Qt::QueuedConnection);
-    FirstPaintTrace trace;
+    tavrel::FirstPaintTrace trace;
     if (std::getenv("TAVREL_STARTUP_TRACE"))
         pelidor.MainFrame()->installEventFilter(&trace);
     std::fprintf(stderr, "Pelidor: running\n");

@@ -9,6 +9,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -81,8 +84,11 @@ int Status()
 
 } // namespace
 
+} // namespace tavrel
+
 int main(int argc, char** argv)
 {
+    using namespace tavrel;
     if (argc < 2)
     {
         return Usage();

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <string>
 
+namespace tavrel
+{
+
 // convert IN OUT --format-code N: read any picture file and save it with the
 // format code; prints the written path.
 int ConvertCommand(const ToolArgs& args)
@@ -47,3 +50,5 @@ int ConvertCommand(const ToolArgs& args)
     std::printf("%s\n", out.c_str());
     return 0;
 }
+
+} // namespace tavrel

@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <string>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -101,3 +104,5 @@ int ProcessCommand(const ToolArgs& args)
     }
     return 0;
 }
+
+} // namespace tavrel

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <string>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -84,3 +87,5 @@ int ProfileCommand(const ToolArgs& args)
     PrintProfile(profile);
     return 0;
 }
+
+} // namespace tavrel

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+namespace tavrel
+{
+
 int RegfileCommand(const ToolArgs& args)
 {
     if (args.size() != 1)
@@ -27,3 +30,5 @@ int RegfileCommand(const ToolArgs& args)
     std::printf("end\n");
     return 0;
 }
+
+} // namespace tavrel

@@ -13,6 +13,9 @@
 #include <filesystem>
 #include <string>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -150,3 +153,5 @@ int SendCommand(const ToolArgs& args)
         std::printf("outcome: %s\n", OutcomeText(result.outcome));
     return result.outcome == tavrel::CHandoverSender::Outcome::Stored ? 0 : 1;
 }
+
+} // namespace tavrel

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <string>
 
+namespace tavrel
+{
+
 // tiff IN OUT --bits 24|48: read a picture and write it with the manager's
 // RGB TIFF writers; prints the final path (its extension may have changed).
 int TiffCommand(const ToolArgs& args)
@@ -67,3 +70,5 @@ int TiffCommand(const ToolArgs& args)
     std::printf("%s\n", out.c_str());
     return 0;
 }
+
+} // namespace tavrel

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+namespace tavrel
+{
+
 bool ParseFormatCode(const std::string& text, std::uint32_t& code)
 {
     if (text.empty() || text[0] == '-' || text[0] == '+')
@@ -16,3 +19,5 @@ bool ParseFormatCode(const std::string& text, std::uint32_t& code)
     code = std::uint32_t(value);
     return true;
 }
+
+} // namespace tavrel

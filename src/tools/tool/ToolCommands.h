@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel
+{
+
 using ToolArgs = std::vector<std::string>;
 
 // A picture format code: decimal or 0x-prefixed hexadecimal, the whole text,
@@ -20,3 +23,5 @@ int TiffCommand(const ToolArgs& args);    // tiff IN OUT --bits 24|48
 int SendCommand(const ToolArgs& args);    // send ...
 int RegfileCommand(const ToolArgs& args); // regfile FILE
 int Yuy2Command(const ToolArgs& args);    // yuy2 IN WIDTH HEIGHT OUT
+
+} // namespace tavrel

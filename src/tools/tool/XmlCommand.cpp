@@ -8,6 +8,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel
+{
+
 // xml [--dump] FILE: "valid" or "invalid", the parse message, and with
 // --dump one line per element record in document order.
 int XmlCommand(const ToolArgs& args)
@@ -57,3 +60,5 @@ int XmlCommand(const ToolArgs& args)
     }
     return 0;
 }
+
+} // namespace tavrel

@@ -9,6 +9,9 @@
 #include <iterator>
 #include <vector>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -60,3 +63,5 @@ int Yuy2Command(const ToolArgs& args)
     }
     return 0;
 }
+
+} // namespace tavrel

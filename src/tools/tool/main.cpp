@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel
+{
+
 namespace {
 
 struct Command
@@ -39,8 +42,11 @@ int Usage()
 
 } // namespace
 
+} // namespace tavrel
+
 int main(int argc, char** argv)
 {
+    using namespace tavrel;
     if (argc < 2)
         return Usage();
     for (const Command& c : kCommands)

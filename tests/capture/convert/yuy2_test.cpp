@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -123,3 +126,5 @@ TEST(Yuy2Convert, TailShorterThanAVectorAndOddPixelCount)
     EXPECT_EQ(out[37], last.g);
     EXPECT_EQ(out[38], last.r);
 }
+
+} // namespace tavrel::test

@@ -17,6 +17,9 @@
 #include <iterator>
 #include <thread>
 
+namespace tavrel::test
+{
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tavrel::test::ReadFile;
@@ -334,3 +337,5 @@ TEST_F(EngineTest, ManagerMissingGivesTheMessageAndACleanState)
     EXPECT_EQ(m_engine->RetryCount(), 0);
     EXPECT_EQ(m_engine->StillInProgress(), 0);
 }
+
+} // namespace tavrel::test

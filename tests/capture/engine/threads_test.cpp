@@ -8,6 +8,9 @@
 #include <atomic>
 #include <thread>
 
+namespace tavrel::test
+{
+
 using namespace std::chrono_literals;
 using tavrel::ThreadOwner;
 using tavrel::test::WaitFor;
@@ -42,3 +45,5 @@ TEST(ThreadOwner, StopAllEndsWaitsAtOnceAndRefusesNewThreads)
     EXPECT_FALSE(owner.Spawn([](std::stop_token) {}));
     EXPECT_EQ(owner.Count(), 0u);
 }
+
+} // namespace tavrel::test

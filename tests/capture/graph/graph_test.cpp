@@ -14,6 +14,9 @@
 #include <fstream>
 #include <thread>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -283,3 +286,5 @@ TEST_F(GraphTest, ButtonReadsNeverInterleaveWithARegisterList)
     EXPECT_EQ(control.overlaps.load(), 0);
     EXPECT_EQ(control.readsInsideList.load(), 0);
 }
+
+} // namespace tavrel::test

@@ -10,6 +10,9 @@
 #include <thread>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -94,3 +97,5 @@ TEST_F(LogTest, EventsFromManyThreadsStayWhole)
     for (int t = 0; t < 4; ++t)
         EXPECT_NE(text.find("thread " + std::to_string(t) + " event 499\r\n"), std::string::npos);
 }
+
+} // namespace tavrel::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 using Kind = RegisterWrite::Kind;
 
 TEST(RegisterText, RegisterAndPropertyLinesInFileOrder)
@@ -54,3 +57,5 @@ TEST(RegisterText, HexParsingStopsAtTheFirstNonHexCharacter)
     EXPECT_EQ(list.writes[0].target, 0x30u);
     EXPECT_EQ(list.writes[0].value, 0x0Au);
 }
+
+} // namespace tavrel::test

@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+namespace tavrel::test
+{
+
 namespace fs = std::filesystem;
 
 namespace
@@ -147,3 +150,5 @@ TEST(DecimalValue, ReadsAsWtoi)
     EXPECT_EQ(DecimalValue(u"abc"), 0);
     EXPECT_EQ(DecimalValue(u""), 0);
 }
+
+} // namespace tavrel::test

@@ -7,6 +7,9 @@
 
 #include <fstream>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -81,3 +84,5 @@ TEST(Yuy2Dib, OddWidthPairsRunAcrossRowsAsInTheBuffer)
     EXPECT_EQ(image.XResolution(), 300);
     EXPECT_EQ(ConvertYuy2ToDib(raw.data(), raw.size() - 1, width, height, image), 0);
 }
+
+} // namespace tavrel::test

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -82,3 +85,5 @@ TEST(Frames, PackingAnMjpegStillRoundTripsThroughTheTables)
     for (std::size_t i = 0; i < bgr.size(); ++i)
         EXPECT_NEAR(back[i], bgr[i], 3) << i;
 }
+
+} // namespace tavrel::test

@@ -6,6 +6,9 @@
 #include <random>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace buffertest
 {
 
@@ -47,3 +50,5 @@ inline Picture MakeFlat(int width, int height, std::uint8_t b, std::uint8_t g, s
 }
 
 } // namespace buffertest
+
+} // namespace tavrel::test

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <random>
 
+namespace tavrel::test
+{
+
 using buffertest::MakeRandom;
 using buffertest::Picture;
 
@@ -196,3 +199,5 @@ TEST(ImageBufferColour, AdjustEqualsTheThreeStepsInTurn)
                                               << c << " " << r << " " << g << " " << bl;
     }
 }
+
+} // namespace tavrel::test

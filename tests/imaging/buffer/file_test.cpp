@@ -8,6 +8,9 @@
 #include <cstring>
 #include <filesystem>
 
+namespace tavrel::test
+{
+
 namespace fs = std::filesystem;
 
 namespace
@@ -73,3 +76,5 @@ TEST_F(ImageBufferFile, RefusesWhatItCannotDo)
     fs::resize_file(Path("c.bmp"), 30);
     EXPECT_FALSE(buffer.Load(Path("c.bmp"), 1));
 }
+
+} // namespace tavrel::test

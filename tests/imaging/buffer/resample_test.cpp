@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace tavrel::test
+{
+
 using buffertest::MakeFlat;
 using buffertest::MakeRandom;
 using buffertest::Picture;
@@ -163,3 +166,5 @@ TEST(ImageBufferResample, SameSizeKeepsThePixels)
     for (int y = 0; y < 11; ++y)
         EXPECT_EQ(0, std::memcmp(buffer.GetBits(y), &pic.bits[y * pic.rowBytes], 69));
 }
+
+} // namespace tavrel::test

@@ -3,6 +3,9 @@
 
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace chaintest
 {
 
@@ -38,3 +41,5 @@ inline std::string ProfileXml(int reverse, int gray, int dpi, const ModeValues& 
 }
 
 } // namespace chaintest
+
+} // namespace tavrel::test

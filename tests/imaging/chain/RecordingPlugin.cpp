@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+namespace tavrel::test
+{
+
 namespace
 {
 using ProgressFn = int (*)(std::int32_t position, std::int32_t total);
@@ -41,3 +44,5 @@ extern "C" __attribute__((visibility("default"))) const RecordedRestorationCall*
 {
     return &g_record;
 }
+
+} // namespace tavrel::test

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+namespace tavrel::test
+{
+
 struct RecordedRestorationCall
 {
     int calls = 0;
@@ -19,3 +22,5 @@ using RecordedCallFn = const RecordedRestorationCall* (*)();
 // In-place marks the plug-in leaves: first pixel and last pixel of the picture.
 constexpr std::uint8_t kPluginFirstPixel[3] = {1, 2, 3};
 constexpr std::uint8_t kPluginLastPixel[3] = {4, 5, 6};
+
+} // namespace tavrel::test

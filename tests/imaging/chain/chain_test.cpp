@@ -14,6 +14,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -416,3 +419,5 @@ TEST_F(ReceivedPictureTest, FilesAreStoredUnprocessedAndDoubledOnRequest)
 }
 
 } // namespace
+
+} // namespace tavrel::test

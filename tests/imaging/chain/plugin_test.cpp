@@ -17,6 +17,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -187,3 +190,5 @@ TEST_F(PluginTest, MissingLibraryIsReportedAndTheProfileStaysUsable)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -97,3 +100,5 @@ TEST_F(ProcessToolTest, BadArgumentsAndInputsFail)
 }
 
 } // namespace
+
+} // namespace tavrel::test

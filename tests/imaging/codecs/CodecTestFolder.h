@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+namespace tavrel::test
+{
+
 class CodecTest : public ::testing::Test
 {
 protected:
@@ -37,3 +40,5 @@ protected:
     tavrel::test::Sandbox m_sandbox;
     std::string m_folder = m_sandbox.Home();
 };
+
+} // namespace tavrel::test

@@ -7,6 +7,9 @@
 
 #include <png.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -191,3 +194,5 @@ TEST_F(CodecTest, UnknownContentIsRefused)
     EXPECT_EQ(pic.LoadFile(Path("x.bmp")), 0);
     EXPECT_EQ(pic.LoadFile(m_folder), 0); // a folder
 }
+
+} // namespace tavrel::test

@@ -5,6 +5,9 @@
 
 #include <tiffio.h>
 
+namespace tavrel::test
+{
+
 TEST(ImageFormatForName, TableInOrder)
 {
     EXPECT_EQ(ImageFormatForName("a.wbmp"), 9);
@@ -93,3 +96,5 @@ TEST(EncoderChoice, ParameterTable)
     EXPECT_EQ(ChooseEncoder("x.png", 24, 0x0200005F).encoder, EncoderKind::Jpeg);
     EXPECT_EQ(ChooseEncoder("x.gIf", 8, 0).encoder, EncoderKind::Gif);
 }
+
+} // namespace tavrel::test

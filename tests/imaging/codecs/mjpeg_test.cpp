@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 using tavrel::DecodedFrame;
 using tavrel::DecodeMjpeg;
 
@@ -77,3 +80,5 @@ TEST_F(Mjpeg, TruncatedCorruptAndMisSizedFramesFailCleanly)
     EXPECT_NE(error.find("48x48"), std::string::npos) << error;
     EXPECT_TRUE(frame.bgr.empty());
 }
+
+} // namespace tavrel::test

@@ -9,6 +9,9 @@
 #include <tuple>
 #include <unistd.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -211,3 +214,5 @@ TEST_F(CodecTest, LoadRecordsTheNameAndFailsOnMissingFiles)
     EXPECT_EQ(loaded.LoadFile(Path("none.bmp")), 0);
     EXPECT_FALSE(loaded.HasPixels());
 }
+
+} // namespace tavrel::test

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 TEST_F(CodecTest, JpegThumbnailsDecodeAtAReducedScale)
 {
     CDib pic;
@@ -49,3 +52,5 @@ TEST_F(CodecTest, OtherThumbnailsAreShrunkWhole)
     WriteBytes(Path("c.jpg"), bytes);
     EXPECT_EQ(LoadThumbnail(Path("c.jpg"), thumb, 10, 10), 0);
 }
+
+} // namespace tavrel::test

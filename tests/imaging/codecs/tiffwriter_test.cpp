@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <tiffio.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -134,3 +137,5 @@ TEST_F(TiffWriters, ExtensionRule)
         EXPECT_TRUE(std::filesystem::exists(path));
     }
 }
+
+} // namespace tavrel::test

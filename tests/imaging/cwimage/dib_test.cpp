@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+namespace tavrel::test
+{
+
 TEST(Dib, RowSizesArePaddedToFourBytes)
 {
     CDib d;
@@ -142,3 +145,5 @@ TEST(Dib, OnlyTheHalfTurnIsOffered)
     EXPECT_EQ(d.Rotate(&out, 0), 0);
     EXPECT_EQ(d.Rotate(&out, 3, 0), 1);
 }
+
+} // namespace tavrel::test

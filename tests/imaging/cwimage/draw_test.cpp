@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -101,3 +104,5 @@ TEST(Draw, LargeReductionsCapTheBlockAt16)
     EXPECT_EQ(reduced.pixelIndex(3, 3), 255); // 256 set bits, limited to L - 1
     EXPECT_EQ(reduced.pixel(3, 3), qRgb(1, 1, 1));
 }
+
+} // namespace tavrel::test

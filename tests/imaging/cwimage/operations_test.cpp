@@ -9,6 +9,9 @@
 #include <cstring>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -322,3 +325,5 @@ TEST(RowBands, EveryRowOnceWhateverTheSplit)
     }
     SetRowBandThreads(8);
 }
+
+} // namespace tavrel::test

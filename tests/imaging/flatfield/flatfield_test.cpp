@@ -13,7 +13,8 @@
 #include <cstring>
 #include <vector>
 
-using namespace tavrel;
+namespace tavrel::test
+{
 
 namespace
 {
@@ -184,3 +185,5 @@ TEST(FlatFieldTest, ReferenceFilesRoundTripAndDamagedOnesAreRefused)
     }
     EXPECT_FALSE(FlatFieldMap::Load(sandbox.Home() + "/missing.ver").has_value());
 }
+
+} // namespace tavrel::test

@@ -14,6 +14,9 @@
 #include <sstream>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -432,3 +435,5 @@ TEST_F(ProfileTest, CalibrationCallsChangeNothing)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -10,6 +10,9 @@
 #include <unistd.h>
 #include <vector>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -132,3 +135,5 @@ TEST_F(ProfileToolTest, RewriteProducesTheWritersFile)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -126,7 +126,7 @@ protected:
                     int depth = 0)
     {
         CDib picture;
-        FillPattern(picture, 20, 10);
+        test::FillPattern(picture, 20, 10);
         auto h = test::PrepareHandover(picture, test::MakeChannelPictureName(),
                                        test::MakeChannelProfile(), kind, format, depth);
         return receiver->OnCopyData(h.data);
@@ -136,7 +136,7 @@ protected:
 TEST_F(Receiver, StoresPictureAndTellsTheList)
 {
     CDib picture;
-    FillPattern(picture, 33, 7);
+    test::FillPattern(picture, 33, 7);
     const std::string profile = test::MakeChannelProfile();
     const std::string name = test::MakeChannelPictureName();
     auto h = test::PrepareHandover(picture, name, profile);
@@ -213,7 +213,7 @@ TEST_F(Receiver, RefusesWhileBusyAndCloseWaitsForTheRun)
 TEST_F(Receiver, UnreadableProfileClearsJobBufferAndBusy)
 {
     CDib picture;
-    FillPattern(picture, 8, 8);
+    test::FillPattern(picture, 8, 8);
     const std::string missing = GetTempPath() + "FFFF.tmp_cfg.xml";
     auto h = test::PrepareHandover(picture, test::MakeChannelPictureName(), missing);
     EXPECT_EQ(receiver->OnCopyData(h.data), kPictureRefused);
@@ -227,7 +227,7 @@ TEST_F(Receiver, UnreadableProfileClearsJobBufferAndBusy)
 TEST_F(Receiver, MissingSectionIsNotQueued)
 {
     CDib picture;
-    FillPattern(picture, 8, 8);
+    test::FillPattern(picture, 8, 8);
     auto h =
         test::PrepareHandover(picture, test::MakeChannelPictureName(), test::MakeChannelProfile());
     h.section.reset();
@@ -242,7 +242,7 @@ TEST_F(Receiver, MissingSectionIsNotQueued)
 TEST_F(Receiver, RefusesDescriptorsThatDoNotFit)
 {
     CDib picture;
-    FillPattern(picture, 40, 30);
+    test::FillPattern(picture, 40, 30);
     const std::string profile = test::MakeChannelProfile();
     // Section smaller than width x height claims.
     {
@@ -282,7 +282,7 @@ TEST_F(Receiver, RefusesDescriptorsThatDoNotFit)
 TEST_F(Receiver, DeletesOnlyChannelFiles)
 {
     CDib picture;
-    FillPattern(picture, 8, 8);
+    test::FillPattern(picture, 8, 8);
     const std::string userPicture = sandbox.Root() + "/mine.bmp";
     const std::string userProfile = sandbox.Root() + "/mine_cfg.xml";
     fs::copy_file(test::MakeChannelProfile(), userProfile);
@@ -308,7 +308,7 @@ TEST_F(Receiver, FailedWriteIsReportedAndRefused)
 TEST_F(Receiver, RawPictureIsProcessedWithItsProfile)
 {
     CDib picture;
-    FillPattern(picture, 5, 3);
+    test::FillPattern(picture, 5, 3);
     auto h = test::PrepareHandover(picture, test::MakeChannelPictureName(),
                                    test::MakeChannelProfile(true), COPYDATA_RAW_PICTURE,
                                    kOutputTiff, kBitDepth24);
@@ -344,7 +344,7 @@ TEST_F(Receiver, OtherKindsAndMessagesAreLeftAlone)
 TEST_F(Receiver, FileKindStoresACopyAndKeepsTheSource)
 {
     CDib picture;
-    FillPattern(picture, 12, 6);
+    test::FillPattern(picture, 12, 6);
     const std::string source = sandbox.Root() + "/scan.bmp";
     ASSERT_EQ(picture.SaveFile(source, kFormatBmp), 1);
     const std::string profile = test::MakeChannelProfile();

@@ -53,7 +53,7 @@ protected:
 TEST_F(StorageFiles, SameSecondGetsSuffixOnlyWhenTaken)
 {
     CDib a;
-    FillPattern(a, 16, 8, 0);
+    test::FillPattern(a, 16, 8, 0);
     std::string first;
     std::string second;
     std::string third;
@@ -61,7 +61,7 @@ TEST_F(StorageFiles, SameSecondGetsSuffixOnlyWhenTaken)
     EXPECT_EQ(first, folder + "/2026-01-01-00-00-00.jpg");
     const std::string before = test::ReadFile(first);
     CDib b;
-    FillPattern(b, 16, 8, 99);
+    test::FillPattern(b, 16, 8, 99);
     ASSERT_TRUE(WritePictureFile(b, kOutputJpeg, 0, folder, "2026-01-01-00-00-00", &second));
     EXPECT_EQ(second, folder + "/2026-01-01-00-00-00_2.jpg");
     ASSERT_TRUE(WritePictureFile(b, kOutputTiff, 0, folder, "2026-01-01-00-00-00", &third));
@@ -76,7 +76,7 @@ TEST_F(StorageFiles, SameSecondGetsSuffixOnlyWhenTaken)
 TEST_F(StorageFiles, FailedWriteLeavesNothing)
 {
     CDib a;
-    FillPattern(a, 4, 4);
+    test::FillPattern(a, 4, 4);
     std::string path = "unchanged";
     EXPECT_FALSE(WritePictureFile(a, kOutputJpeg, 0, folder + "/missing", "x", &path));
     EXPECT_EQ(path, "unchanged");

@@ -16,6 +16,9 @@
 #include <mutex>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -125,8 +128,11 @@ private:
 
 } // namespace
 
+} // namespace tavrel::test
+
 int main(int argc, char** argv)
 {
+    using namespace tavrel::test;
     if (argc < 2)
     {
         std::fprintf(stderr, "usage: tavrel_handover_host DEST [--events FILE] "

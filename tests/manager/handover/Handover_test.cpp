@@ -78,7 +78,7 @@ protected:
     std::string Picture(int width, int height)
     {
         CDib picture;
-        FillPattern(picture, width, height);
+        test::FillPattern(picture, width, height);
         const std::string path = sandbox.Root() + "/in.bmp";
         picture.SaveFile(path, kFormatBmp);
         return path;
@@ -269,7 +269,7 @@ TEST_F(Handover, SenderComponentLogsAndStores)
     EXPECT_TRUE(std::regex_match(fs::path(sender.PicturePath()).filename().string(),
                                  std::regex(R"([0-9A-F]+\.tmp\.bmp)")));
     CDib picture;
-    FillPattern(picture, 1, 3); // one pixel wide: rows of 4 bytes
+    test::FillPattern(picture, 1, 3); // one pixel wide: rows of 4 bytes
     CImageProfile profile(ProfileFlavour::Capture);
     ASSERT_EQ(profile.LoadProfile(Shipped("Positive.xml")), 1);
     const auto result = sender.Send(picture, profile, kOutputTiff, kBitDepth24);

@@ -13,7 +13,9 @@
 #include <random>
 #include <vector>
 
-using namespace tavrel;
+namespace tavrel::test
+{
+
 using namespace tavrel::restoration;
 
 namespace
@@ -424,3 +426,5 @@ TEST(RestorationTest, ProgressRunsFromZeroToTheTotal)
     for (std::size_t i = 1; i < seen.size(); ++i)
         EXPECT_GE(seen[i].first, seen[i - 1].first);
 }
+
+} // namespace tavrel::test

@@ -10,7 +10,8 @@
 
 #include <string>
 
-using namespace tavrel;
+namespace tavrel::test
+{
 
 namespace
 {
@@ -204,3 +205,5 @@ TEST(ScannerBackendTest, SetBackendOverridesTheEnvironment)
     SetScannerBackend(ScannerBackend::Simulated);
     EXPECT_EQ(CurrentScannerBackend(), ScannerBackend::Simulated);
 }
+
+} // namespace tavrel::test

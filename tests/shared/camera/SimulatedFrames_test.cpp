@@ -9,7 +9,8 @@
 
 #include <vector>
 
-using namespace tavrel;
+namespace tavrel::test
+{
 
 namespace
 {
@@ -164,3 +165,5 @@ TEST(SimulatedFramesTest, CurrentFrameFollowsTheSharedStateAndStopsWhenUnplugged
     EXPECT_FALSE(RenderFrameRgb24(kWidth, kHeight, after.bgr.data(), kWidth * 3));
     EXPECT_TRUE(RenderFrameYuy2(kWidth, kHeight).empty());
 }
+
+} // namespace tavrel::test

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-using namespace tavrel;
+namespace tavrel::test
+{
 
 namespace
 {
@@ -234,3 +235,5 @@ TEST(SimScannerStateTest, RoundTripsAndKeepsOnlyTheLatestWrites)
 
     EXPECT_FALSE(SimScannerState::Parse("garbage\nplugged 0\n"));
 }
+
+} // namespace tavrel::test

@@ -19,7 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace tavrel;
+namespace tavrel::test
+{
+
 namespace fs = std::filesystem;
 
 namespace
@@ -262,3 +264,5 @@ TEST(V4l2ScannerTest, ComponentOpensTheNodeAndLatchesTheButton)
     enumerator->Release();
     SetV4l2Roots({});
 }
+
+} // namespace tavrel::test

@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::u16string text =
         tavrel::Utf8ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
-    CXmlDocument doc;
+    tavrel::CXmlDocument doc;
     doc.SetDocumentText(text);
-    for (ElementIndex i = 1; i < doc.UsedRecords(); ++i)
+    for (tavrel::ElementIndex i = 1; i < doc.UsedRecords(); ++i)
         (void)doc.TagName(i);
     int steps = 0;
     while (doc.FindNextChild() && ++steps < 64)

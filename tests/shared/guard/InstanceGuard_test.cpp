@@ -10,10 +10,12 @@
 #include <memory>
 #include <thread>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
-using namespace tavrel;
 
 struct FakeWindow
 {
@@ -178,3 +180,5 @@ TEST(CaptureModeAnswer, WritesTheModeOnlyWhenTheBlockExists)
 }
 
 } // namespace
+
+} // namespace tavrel::test

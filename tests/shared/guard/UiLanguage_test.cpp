@@ -7,6 +7,9 @@
 #include <fstream>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -62,3 +65,5 @@ TEST_F(UiLanguageFile, ShippedFileSelectsTheBuiltInTexts)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -154,3 +157,5 @@ TEST(UiLanguageStart, CaptureProgramLoadsOnlyItsOwnEntry)
 }
 
 } // namespace
+
+} // namespace tavrel::test

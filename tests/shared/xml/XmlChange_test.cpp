@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -173,3 +176,5 @@ TEST(XmlAppend, AppendChildNeedsAMainElement)
 }
 
 } // namespace
+
+} // namespace tavrel::test

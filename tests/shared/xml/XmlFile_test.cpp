@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <sys/stat.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -112,3 +115,5 @@ TEST_F(XmlFile, WriteFailuresAndEmptyTexts)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -4,6 +4,9 @@
 
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -207,3 +210,5 @@ TEST(XmlParse, RecordsGrowAcrossSegments)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -177,3 +180,5 @@ TEST(XmlEntities, EncodingEscapesMarkupCharacters)
 }
 
 } // namespace
+
+} // namespace tavrel::test

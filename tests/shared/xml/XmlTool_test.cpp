@@ -6,6 +6,9 @@
 #include <fstream>
 #include <string>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -69,3 +72,5 @@ TEST_F(XmlTool, UnreadableFileFailsWithMessage)
 }
 
 } // namespace
+
+} // namespace tavrel::test

@@ -14,6 +14,9 @@
 #include <new>
 #include <utility>
 
+namespace tavrel
+{
+
 namespace
 {
 
@@ -308,3 +311,5 @@ int CDib::ShrinkByFactor(CDib* destination, int factor)
     CShrinkOperation op(*this, factor);
     return op.ApplyTo(*destination);
 }
+
+} // namespace tavrel

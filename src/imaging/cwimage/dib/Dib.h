@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+namespace tavrel
+{
+
 class CImageCodec;
 
 class CDib
@@ -81,3 +84,5 @@ private:
     int m_yResolution = 0;
     std::unique_ptr<CImageCodec> m_codec;
 };
+
+} // namespace tavrel
