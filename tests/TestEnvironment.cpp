@@ -7,7 +7,8 @@
 namespace tavrel::test
 {
 
-namespace {
+namespace
+{
 
 struct TestEnvironment
 {

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-namespace tavrel {
+namespace tavrel
+{
 
 // The payload of WM_COPYDATA: dwData and the bytes. Valid during the call only.
 struct CopyData
@@ -35,11 +36,11 @@ struct Message
 
 // Requests that the design makes of another program's window. The owner's
 // endpoint carries them out (see WindowEndpoint::SetWindowOps).
-constexpr UINT kMsgIsIconic = 0x7F01;           // result 1 when minimised
-constexpr UINT kMsgShowWindow = 0x7F02;         // wParam: SW_ command
+constexpr UINT kMsgIsIconic = 0x7F01;   // result 1 when minimised
+constexpr UINT kMsgShowWindow = 0x7F02; // wParam: SW_ command
 constexpr UINT kMsgSetForeground = 0x7F03;
-constexpr UINT kMsgGetWindowRect = 0x7F04;      // reply: RECT as 4 little-endian int32
-constexpr UINT kMsgSetWindowPos = 0x7F05;       // copy-data: RECT as 4 little-endian int32
+constexpr UINT kMsgGetWindowRect = 0x7F04; // reply: RECT as 4 little-endian int32
+constexpr UINT kMsgSetWindowPos = 0x7F05;  // copy-data: RECT as 4 little-endian int32
 
 struct SendResult
 {
@@ -56,7 +57,8 @@ using UiDispatcher = std::function<bool(const std::function<void()>& work)>;
 class WindowEndpoint
 {
 public:
-    using Handler = std::function<LRESULT(const Message& message, std::vector<std::uint8_t>& reply)>;
+    using Handler =
+        std::function<LRESULT(const Message& message, std::vector<std::uint8_t>& reply)>;
 
     struct WindowOps
     {
@@ -79,7 +81,8 @@ public:
     virtual void SetWindowOps(WindowOps ops) = 0;
 };
 
-namespace Desktop {
+namespace Desktop
+{
 
 // FindWindowW: the first live window of that class (and title, when given).
 HWND FindWindow(const std::string& className, const std::optional<std::string>& title = {});

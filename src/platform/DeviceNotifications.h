@@ -8,7 +8,8 @@
 
 #include <memory>
 
-namespace tavrel {
+namespace tavrel
+{
 
 class DeviceNotifications
 {

@@ -8,7 +8,8 @@
 #include <functional>
 #include <memory>
 
-namespace tavrel {
+namespace tavrel
+{
 
 class MessageLoop
 {

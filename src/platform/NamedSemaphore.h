@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-namespace tavrel {
+namespace tavrel
+{
 
 class NamedSemaphore
 {

@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-namespace tavrel {
+namespace tavrel
+{
 
 class SharedSection
 {

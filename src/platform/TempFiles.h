@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace tavrel {
+namespace tavrel
+{
 
 // The folder, with a trailing '/'; created when missing. "" on failure.
 std::string GetTempPath();

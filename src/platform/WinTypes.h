@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace tavrel {
+namespace tavrel
+{
 
 using HWND = std::uint64_t; // 0 = no window
 using WPARAM = std::uint64_t;
@@ -21,8 +22,14 @@ constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
-inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-inline bool FAILED(HRESULT hr) { return hr < 0; }
+inline bool SUCCEEDED(HRESULT hr)
+{
+    return hr >= 0;
+}
+inline bool FAILED(HRESULT hr)
+{
+    return hr < 0;
+}
 
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_COPYDATA = 0x004A;

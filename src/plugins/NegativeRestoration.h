@@ -28,7 +28,7 @@ extern "C"
 {
     typedef int (*TavrelProgressFn)(std::int32_t position, std::int32_t total);
 
-    __attribute__((visibility("default"))) void Negative_Restoration(tavrel::RestorationParams* block,
-                                                                     std::uint8_t* pixels);
+    __attribute__((visibility("default"))) void
+    Negative_Restoration(tavrel::RestorationParams* block, std::uint8_t* pixels);
     __attribute__((visibility("default"))) void SetCallBack(TavrelProgressFn callback);
 }

@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-namespace tavrel {
+namespace tavrel
+{
 
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);

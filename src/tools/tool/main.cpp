@@ -9,7 +9,8 @@
 namespace tavrel
 {
 
-namespace {
+namespace
+{
 
 struct Command
 {

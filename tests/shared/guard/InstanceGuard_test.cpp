@@ -16,7 +16,6 @@ namespace tavrel::test
 namespace
 {
 
-
 struct FakeWindow
 {
     std::atomic<bool> iconic{false};
