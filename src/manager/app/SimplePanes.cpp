@@ -2,8 +2,12 @@
 
 #include "browser/UserFolders.h"
 #include "manager/ManagerCommands.h"
+#include "manager/app/ToolbarIcons.h"
 
 #include <QDir>
+#include <QAbstractFileIconProvider>
+#include <QApplication>
+#include <QStyle>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -14,11 +18,45 @@
 namespace tavrel
 {
 
+namespace
+{
+
+// Folders and files told apart without a desktop icon theme.
+class PlainIcons : public QAbstractFileIconProvider
+{
+public:
+    QIcon icon(IconType type) const override
+    {
+        return type == QAbstractFileIconProvider::Folder ? FolderIcon()
+                                                         : QAbstractFileIconProvider::icon(type);
+    }
+    QIcon icon(const QFileInfo& info) const override
+    {
+        const QIcon themed = QAbstractFileIconProvider::icon(info);
+        if (!themed.isNull())
+            return themed;
+        return info.isDir() ? FolderIcon()
+                            : QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    }
+
+private:
+    static QIcon FolderIcon() { return ToolbarIcon(IDI_FOLDERS); }
+};
+
+const PlainIcons& Icons()
+{
+    static const PlainIcons icons;
+    return icons;
+}
+
+} // namespace
+
 CSimpleFileList::CSimpleFileList(bool iconMode, QObject* parent)
     : QObject(parent), m_model(new QFileSystemModel(this)), m_view(new QListView),
       m_iconMode(iconMode)
 {
     m_model->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot);
+    m_model->setIconProvider(const_cast<PlainIcons*>(&Icons()));
     m_view->setObjectName("fileList");
     m_view->setModel(m_model);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -93,6 +131,7 @@ CSimpleFolderTree::CSimpleFolderTree(QObject* parent)
     : QObject(parent), m_model(new QFileSystemModel(this)), m_view(new QTreeView)
 {
     m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    m_model->setIconProvider(const_cast<PlainIcons*>(&Icons()));
     m_model->setRootPath("/");
     m_view->setObjectName("folderTree");
     m_view->setModel(m_model);
