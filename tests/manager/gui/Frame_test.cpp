@@ -202,6 +202,25 @@ TEST_F(FrameTest, SplitterStateIsWrittenWhenTheWindowGoesAndTheWebPanelStaysHidd
     EXPECT_EQ(Explorer().Splitter()->PaneSizes()[0], 200);
 }
 
+TEST_F(FrameTest, TheScannerIsHeldWhilePluggedAndReleasedOnRemoval)
+{
+    auto sim = [](const char* command)
+    {
+        auto process = Process::Start("tavrel-sim", {command});
+        return process ? process->WaitForExit().value_or(-1) : -1;
+    };
+    ASSERT_EQ(sim("plug"), 0);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(Frame().Engine().ScannerHeld());
+    ASSERT_EQ(sim("unplug"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !Frame().Engine().ScannerHeld(); }));
+    ASSERT_EQ(sim("plug"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return Frame().Engine().ScannerHeld(); }));
+    // The close lets go of it.
+    Frame().close();
+    EXPECT_FALSE(Frame().Engine().ScannerHeld());
+}
+
 TEST_F(FrameTest, ASecondStartRestoresAndRaisesTheFirstAndEnds)
 {
     ASSERT_TRUE(Start());
