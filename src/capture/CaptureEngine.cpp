@@ -1,17 +1,10 @@
 #include "capture/CaptureEngine.h"
 
-#include "capture/HandoverSender.h"
-#include "capture/RegisterWriter.h"
-#include "capture/Yuy2Converter.h"
-#include "imaging/ProcessingChain.h"
+#include "capture/CaptureGraph.h"
+#include "capture/TestFunctions.h"
 #include "platform/MessageBox.h"
 #include "platform/ProfileString.h"
-#include "shared/Utf.h"
-#include "shared/camera/CameraControl.h"
-
-#include <cstdio>
-#include <cstring>
-#include <strings.h>
+#include "shared/InstanceGuard.h"
 
 namespace tavrel
 {
@@ -21,696 +14,414 @@ namespace
 
 using namespace std::chrono_literals;
 
-std::int64_t Now()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-CaptureView* g_progressView = nullptr;
-
-int ProgressCallback(std::int32_t /*position*/, std::int32_t total)
-{
-    if (g_progressView)
-        g_progressView->SetProgressRange(total);
-    return 1;
-}
-
-// The poller's "go round again at once" while it may not poll: a short
-// wait, so that it does not spin.
-constexpr auto kIdleRound = 10ms;
+// The close waiter's limits: the preview worker ends within one round, a
+// capture under way within its hand-over.
+constexpr auto kCloseSettle = 200ms;
+constexpr auto kCloseLimit = 100s;
 
 } // namespace
 
-CCaptureEngine::CCaptureEngine(tavrel::MessageLoop& loop, CaptureEngineOptions options)
+CCaptureEngine::CCaptureEngine(MessageLoop& loop, CaptureEngineOptions options)
     : m_loop(loop), m_options(std::move(options)),
+      m_device(m_options.backend ? std::move(m_options.backend) : MakeDefaultVideoBackend(),
+               m_options.folder, [this] { Changed(); }),
+      m_sequence({m_loop, [this](std::function<void()> work) { PostAlive(std::move(work)); },
+                  m_device, m_profile, m_threads, m_log, [this] { return m_variants.Sensor(); },
+                  [this] { return m_options.window; }, [this] { Changed(); },
+                  [this] { Notify(EngineEvent::PlaySound); }}),
+      m_variants({m_loop, m_device, m_profile, m_sequence, m_options.folder,
+                  [this] { return m_options.window; }, [this] { Changed(); }}),
+      m_pump(m_device, m_profile,
+             {[this] { return m_sequence.PreviewEnabled(); },
+              [this] { return m_sequence.StillMode(); },
+              [this] { return m_sequence.HoldingStill(); },
+              [this]
+              {
+                  const CropMargins m = m_variants.Sensor().previewCrop;
+                  return FrameMargins{m.left, m.top, m.right, m.bottom};
+              },
+              [this]
+              {
+                  if (m_options.verifyOnStart)
+                      Notify(EngineEvent::OpenCalibration);
+              },
+              [this]
+              {
+                  if (!m_framePosted.exchange(true))
+                      Notify(EngineEvent::FrameReady);
+              }}),
+      m_buttons(m_device, m_log,
+                {[this] { return m_sequence.CaptureButtonEnabled(); },
+                 [this] { return m_sequence.OnDeviceButton(); }}),
       m_threads([this](std::function<void()> work) { m_loop.Post(std::move(work)); })
 {
-    if (!m_options.backend)
-        m_options.backend = MakeDefaultVideoBackend();
-    m_profile = std::make_unique<CImageProfile>(ProfileFlavour::Capture);
-    m_profile->LoadProfile(In(m_options.profileFile));
 }
 
 CCaptureEngine::~CCaptureEngine()
 {
-    m_stopPreviewWorker = 1;
-    m_stopButtonPoller = 1;
+    m_alive.reset();
     m_threads.StopAll();
-    m_window.reset();
-    m_loop.KillTimer(kCaptureTimerId);
-    if (m_graph)
-        m_graph->StopAndRelease();
-    CloseDevice();
+    // The streaming thread calls into the sequence: it goes first.
+    m_device.Close();
+    m_sequence.Stop();
 }
 
-std::string CCaptureEngine::In(const std::string& name) const
+void CCaptureEngine::SetListener(std::function<void(EngineEvent)> listener)
 {
-    return JoinPath(m_options.folder, name);
+    m_listener = std::move(listener);
 }
 
-tavrel::HWND CCaptureEngine::Window() const
-{
-    return m_window ? m_window->Handle() : 0;
-}
-
-void CCaptureEngine::Spawn(std::function<void(std::stop_token)> work)
-{
-    m_threads.Spawn(std::move(work));
-}
-
-bool CCaptureEngine::PreviewWait(std::stop_token stop, std::chrono::milliseconds period)
-{
-    std::unique_lock lock(m_waitMutex);
-    m_waitCv.wait_for(lock, stop, period,
-                      [this] { return m_previewRequested.load() || m_stopPreviewWorker.load(); });
-    return !stop.stop_requested();
-}
-
-void CCaptureEngine::RequestPreviewFrame()
-{
-    {
-        std::lock_guard lock(m_waitMutex);
-        m_previewRequested = true;
-    }
-    m_waitCv.notify_all();
-}
-
-void CCaptureEngine::SetCaptureButtonState(bool enabled)
-{
-    m_buttonEnabled = enabled;
-    if (m_options.view)
-        m_options.view->SetCaptureButtonState(enabled);
-}
-
-void CCaptureEngine::SaveProfile()
-{
-    std::lock_guard lock(m_profileMutex);
-    m_profile->SaveProfile();
-}
-
-tavrel::LRESULT CCaptureEngine::HandleWindowMessage(const tavrel::Message& m)
-{
-    if (m.message == tavrel::WM_DEVICECHANGE)
-    {
-        OnDeviceChange(m.wParam);
-        return 1;
-    }
-    if (m.message == tavrel::WM_COMMAND)
-    {
-        switch (m.wParam & 0xFFFF)
-        {
-        case kCommandCapture:
-            OnCaptureButton();
-            break;
-        case kCommandRenderPreview:
-            RequestPreviewFrame();
-            break;
-        case kCommandStillArrived:
-            OnStillArrived();
-            break;
-        default:
-            break;
-        }
-    }
-    return 0;
-}
-
-bool CCaptureEngine::Start()
-{
-    m_log.Open(In("log.txt"));
-    m_failTime = 1500;
-    ReadSensorSettings(In("sensor.xml"), m_sensor);
-    m_stillMode = m_sensor.stillMode;
-    if (m_options.registerWindow)
-    {
-        m_window = tavrel::WindowEndpoint::Create(
-            "Tavrel Camera", "照片预览",
-            [this](const tavrel::Message& m, std::vector<std::uint8_t>&)
-            { return HandleWindowMessage(m); },
-            m_loop.Dispatcher());
-        if (m_window)
-            tavrel::Desktop::RegisterDeviceNotification(m_window->Handle());
-    }
-    OpenDevice();
-    if (!StartDevicePreview())
-    {
-        SetCaptureButtonState(false);
-        tavrel::MessageBox(Window(), "设备不存在，请先连接好设备后，再进行扫描仪。", "Tavrel");
-        return false;
-    }
-    SetCaptureButtonState(true);
-    m_previewWorkerRunning = true;
-    Spawn([this](std::stop_token s) { PreviewWorker(s); });
-    Spawn([this](std::stop_token s) { ButtonPoller(s); });
-    if (m_options.startupRegisterWriter)
-    {
-        // The film dialog's start-up register writer.
-        Spawn(
-            [this](std::stop_token s)
-            {
-                if (!m_control.Present() || !tavrel::ThreadOwner::Wait(s, 1000ms))
-                    return;
-                WriteRegisterFile(
-                    In(m_profile->GetPictureType() == 0 || m_profile->GetPictureType() == 10
-                           ? "zhengpian.txt"
-                           : "fupian.txt"));
-            });
-    }
-    const std::string folder = m_options.folder.empty() ? "." : m_options.folder;
-    m_failTime =
-        tavrel::GetPrivateProfileInt("LoopAndTime", "FailTime", 8000, folder + "/LoopAndTime.ini");
-    m_tryLoop =
-        tavrel::GetPrivateProfileInt("LoopAndTime", "TryLoop", 3, folder + "/LoopAndTime.ini");
-    m_can48Bit =
-        tavrel::GetPrivateProfileInt("Can48Bit", "Can48Bit", 0, folder + "/Can48Bit.ini") != 0;
-    return true;
-}
-
-void CCaptureEngine::OpenDevice()
-{
-    if (m_graphReady)
-        return;
-    if (!m_graph)
-        m_graph = std::make_unique<CCaptureGraph>(std::move(m_options.backend), m_options.folder,
-                                                  m_options.folder);
-    if (!m_graph->Build())
-    {
-        m_graphReady = false;
-        return;
-    }
-    m_graphReady = true;
-    AttachDeviceControl();
-}
-
-bool CCaptureEngine::StartDevicePreview()
-{
-    if (!m_graphReady || !m_graph)
-        return false;
-    const bool ok = m_graph->StartPreview([this](const VideoStill& s) { OnStillImage(s); },
-                                          [this](StreamEvent e) { m_streamState = e; });
-    if (!ok)
-        m_graphReady = false;
-    return ok && m_graphReady;
-}
-
-void CCaptureEngine::CloseDevice()
-{
-    if (!m_graphReady)
-        return;
-    if (m_graph)
-        m_graph->StopAndRelease();
-    m_control.Release();
-    m_graphReady = false;
-}
-
-bool CCaptureEngine::AttachDeviceControl()
-{
-    if (!m_graph || m_graph->MatchedPaths().empty())
-        return false;
-    return m_control.Attach(m_graph->MatchedPaths().front());
-}
-
-void CCaptureEngine::OnDeviceChange(tavrel::WPARAM event)
-{
-    if (event != tavrel::DBT_DEVICEARRIVAL)
-        return;
-    ++m_deviceArrivals;
-    // The kept graph is reused; a source whose device really went away
-    // (a V4L2 node is dead after unplugging) is rebuilt instead.
-    if (m_graphReady && m_graph && !m_graph->IsStreaming() && m_graph->IsBuilt())
-    {
-        m_graph->StopAndRelease();
-        CloseDevice();
-    }
-    OpenDevice();
-    StartDevicePreview();
-}
-
-bool CCaptureEngine::WriteRegisterFile(const std::string& path)
-{
-    return m_control.WriteRegisterFile(path, Window());
-}
-
-void CCaptureEngine::SetCaptureTimer()
+void CCaptureEngine::PostAlive(std::function<void()> work)
 {
     m_loop.Post(
-        [this]
+        [work = std::move(work), alive = m_token]
         {
-            m_loop.KillTimer(kCaptureTimerId);
-            m_loop.SetTimer(kCaptureTimerId,
-                            std::chrono::milliseconds(std::max(1, m_failTime.load())),
-                            [this] { OnCaptureTimer(); });
+            if (alive.lock())
+                work();
         });
 }
 
-void CCaptureEngine::KillCaptureTimer()
+void CCaptureEngine::Notify(EngineEvent event)
 {
-    m_loop.Post([this] { m_loop.KillTimer(kCaptureTimerId); });
-}
-
-void CCaptureEngine::ClearButtonLatch()
-{
-    m_control.ClearButtonLatch();
-}
-
-void CCaptureEngine::OnCaptureButton()
-{
-    m_captureRequested = 1;
-    m_pressTime = Now();
-    m_log.Write("\nButton Capture!\n");
-    if (m_buttonEnabled)
-    {
-        m_previewEnabled = 0;
-        if (m_stillMode != 1)
+    PostAlive(
+        [this, event]
         {
-            StartCaptureThread(m_stillMode);
-        }
-        else
+            if (event == EngineEvent::StateChanged)
+                m_statePosted = false;
+            if (event == EngineEvent::FrameReady)
+                m_framePosted = false;
+            if (m_listener)
+                m_listener(event);
+        });
+}
+
+void CCaptureEngine::Changed()
+{
+    if (!m_statePosted.exchange(true))
+        Notify(EngineEvent::StateChanged);
+}
+
+CaptureState CCaptureEngine::State() const
+{
+    CaptureState s;
+    s.mode = m_options.mode;
+    s.graphReady = m_device.Ready();
+    s.stream = m_device.Stream();
+    s.devicePresent = s.graphReady && s.stream != StreamStatus::Lost;
+    m_sequence.Fill(s);
+    m_variants.Fill(s);
+    m_profile.Fill(s);
+    s.formatChoiceShown = m_formatChoiceShown;
+    s.outputFormat = m_outputFormat;
+    s.bitDepthChoices = s.outputFormat == 1 ? std::vector<std::string>{"24Bit", "48Bit"}
+                                            : std::vector<std::string>{"24Bit"};
+    s.bitDepthIndex = m_bitDepthIndex;
+    s.progressRange = ProgressRange();
+    return s;
+}
+
+std::shared_ptr<const CDib> CCaptureEngine::Frame() const
+{
+    return m_pump.Latest();
+}
+
+StartResult CCaptureEngine::Start()
+{
+    m_log.Open(JoinPath(m_options.folder, "log.txt"));
+    m_variants.LoadSensorSettings();
+    const SensorSettings sensor = m_variants.Sensor();
+    m_sequence.Configure(sensor.stillMode, 1500, 3);
+    if (m_options.mode == CaptureMode::Film)
+        m_variants.InitFilm();
+    if (m_options.window)
+        Desktop::RegisterDeviceNotification(m_options.window);
+    m_device.Open();
+    if (!m_device.StartPreview([this](const VideoStill& s) { m_sequence.OnStillImage(s); }))
+    {
+        m_sequence.SetCaptureButtonState(false);
+        MessageBox(m_options.window, "设备不存在，请先连接好设备后，再进行扫描仪。", "Tavrel");
+        Changed();
+        return StartResult::NoDevice;
+    }
+    m_sequence.SetCaptureButtonState(true);
+    // The design leaves this at 0 until a first capture, which would keep
+    // the preview black until then.
+    m_sequence.SetPreviewEnabled(true);
+    StartWorkers();
+    if (m_options.mode == CaptureMode::Film)
+        m_threads.Spawn([this](std::stop_token stop) { m_variants.WriteStartupRegisters(stop); });
+    const std::string folder = m_options.folder.empty() ? "." : m_options.folder;
+    const std::string loopAndTime = folder + "/LoopAndTime.ini";
+    m_sequence.Configure(sensor.stillMode,
+                         GetPrivateProfileInt("LoopAndTime", "FailTime", 8000, loopAndTime),
+                         GetPrivateProfileInt("LoopAndTime", "TryLoop", 3, loopAndTime));
+    m_formatChoiceShown =
+        GetPrivateProfileInt("Can48Bit", "Can48Bit", 0, folder + "/Can48Bit.ini") != 0;
+    if (m_options.mode == CaptureMode::Photo)
+        m_variants.InitPhoto();
+    Changed();
+    return StartResult::Running;
+}
+
+void CCaptureEngine::StartWorkers()
+{
+    m_previewRunning = true;
+    m_previewStop = m_threads.Spawn(
+        [this](std::stop_token stop)
         {
-            m_captureSource = 2;
-            if (m_graph && m_graph->TriggerStill())
-            {
-                SetCaptureButtonState(false);
-                m_loop.KillTimer(kCaptureTimerId);
-                m_loop.SetTimer(kCaptureTimerId,
-                                std::chrono::milliseconds(std::max(1, m_failTime.load())),
-                                [this] { OnCaptureTimer(); });
-                if (m_options.view)
-                    m_options.view->PlayCaptureSound();
-            }
-        }
-    }
-    SaveProfile();
+            m_pump.Run(stop);
+            m_previewRunning = false;
+        });
+    m_pollerStop = m_threads.Spawn([this](std::stop_token stop) { m_buttons.Run(stop); });
 }
 
-void CCaptureEngine::ButtonPoller(std::stop_token stop)
+void CCaptureEngine::Close(std::function<void()> done)
 {
-    using tavrel::ThreadOwner;
-    while (!stop.stop_requested() && !m_stopButtonPoller)
-    {
-        if (!m_graphReady || !m_control.Present() || m_control.RegisterWriteBusy() == 1)
+    if (m_closing.exchange(true))
+        return;
+    m_previewStop.request_stop();
+    m_pollerStop.request_stop();
+    m_profile.Save();
+    m_log.Close();
+    if (m_options.window)
+        Desktop::UnregisterDeviceNotification(m_options.window);
+    m_threads.Spawn(
+        [this, done = std::move(done)](std::stop_token stop)
         {
-            ThreadOwner::Wait(stop, kIdleRound);
-            continue;
-        }
-        std::optional<std::uint32_t> value;
-        if (m_buttonEnabled)
-            value = m_control.ReadButton();
-        if (value && *value != 0 && m_captureRequested == 0)
-        {
-            m_captureRequested = 1;
-            if (m_stillMode == 1)
-            {
-                if (m_imageInProcess == 0)
-                {
-                    m_captureSource = 1;
-                    SetCaptureButtonState(false);
-                    SetCaptureTimer();
-                    if (m_options.view)
-                        m_options.view->PlayCaptureSound();
-                    m_log.Write("StillPin Snap!\n");
-                    // A camera without a still pin of its own needs the trigger.
-                    if (m_graph && !m_graph->SourceFiresStillOnButton())
-                        m_graph->TriggerStill();
-                }
-            }
-            else
-            {
-                m_loop.Post([this] { OnCaptureButton(); });
-            }
-            if (!ThreadOwner::Wait(stop, 500ms))
-                break;
-            const bool cleared = m_control.ClearButtonLatch();
-            m_log.Write("Write Chip!\n");
-            if (!cleared)
-                ThreadOwner::Wait(stop, 50ms);
-            continue;
-        }
-        ThreadOwner::Wait(stop, 50ms);
-    }
-    m_stopButtonPoller = 0;
+            ThreadOwner::Wait(stop, kCloseSettle);
+            // A capture under way finishes its hand-over first: ending it
+            // would lose the picture.
+            const auto deadline = std::chrono::steady_clock::now() + kCloseLimit;
+            while ((m_previewRunning || m_sequence.Busy()) &&
+                   std::chrono::steady_clock::now() < deadline)
+                if (!ThreadOwner::Wait(stop, 10ms))
+                    return;
+            PostAlive([this, done] { FinalExit(done); });
+        });
 }
 
-void CCaptureEngine::OnStillImage(const VideoStill& still)
+void CCaptureEngine::FinalExit(const std::function<void()>& done)
 {
-    if (m_captureRequested == 0)
-    {
-        m_log.Write("No Snap, But Image Come, So Canceled!\n");
-        return;
-    }
-    if (m_stillInProgress == 1)
-    {
-        m_log.Write("Has Image Processing, Abort CallBack!\n");
-        return;
-    }
-    m_stillInProgress = 1;
-    m_log.Write("Enter CallBack!\n");
-    if (!still.yuy2 || still.width <= 0 || still.height <= 0 ||
-        still.bytes < std::size_t(still.width) * std::size_t(still.height) * 2)
-    {
-        // An unusable buffer must not block every later still.
-        m_stillInProgress = 0;
-        return;
-    }
-    m_lastStillTime = Now();
-    auto image = std::make_unique<CDib>();
-    if (!ConvertYuy2ToDib(still.yuy2, still.bytes, still.width, still.height, *image))
-    {
-        m_stillInProgress = 0;
-        return;
-    }
-    {
-        std::lock_guard lock(m_stillMutex);
-        m_stillImage = std::move(image);
-    }
-    m_log.Write("Post Command!\n");
-    m_loop.Post([this] { OnStillArrived(); });
+    if (m_listener)
+        m_listener(EngineEvent::Exiting);
+    m_sequence.Stop();
+    m_device.Close();
+    Changed();
+    if (done)
+        done();
 }
 
-void CCaptureEngine::OnStillArrived()
+std::optional<LRESULT> CCaptureEngine::HandleWindowMessage(const Message& m)
 {
-    if (m_imageInProcess != 0)
-        return;
-    m_stillInProgress = 0;
-    m_log.Write("Enter Command!\n");
-    m_previewEnabled = 0;
-    m_stillMode = 1;
-    StartCaptureThread(1);
-    m_previewEnabled = 1;
-    SaveProfile();
-}
-
-void CCaptureEngine::OnCaptureTimer()
-{
-    m_log.Write("Time End\n");
-    m_retryCount += 1;
-    SetCaptureButtonState(true);
-    if (m_retryCount >= m_tryLoop)
+    switch (m.message)
     {
-        m_loop.KillTimer(kCaptureTimerId);
-        if (m_options.view)
-            m_options.view->HideProgressPopup();
-        m_log.Write(m_imageInProcess == 0 ? "Have No Image to Process!\n"
-                                          : "Have Image to Process! Waiting...\n");
-        m_retryCount = 0;
-        return;
-    }
-    if (m_options.view)
-        m_options.view->ShowProgressPopup();
-    if (m_imageInProcess == 0)
-    {
-        m_loop.KillTimer(kCaptureTimerId);
-        OnCaptureButton();
-        m_log.Write("No Image, So Begin New Event!\n");
-    }
-    else
-    {
-        m_log.Write("Have Image, Continue Prior Event!\n");
+    case WM_COMMAND:
+        return Command(int(m.wParam & 0xFFFF)) ? 1 : 0;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(m.wParam);
+        return 1;
+    case WM_QUERY_CAPTURE_MODE:
+        return AnswerCaptureModeQuery(int(m_options.mode));
+    default:
+        return std::nullopt;
     }
 }
 
-void CCaptureEngine::StartCaptureThread(int fromStill)
+void CCaptureEngine::OnDeviceChange(WPARAM event)
 {
-    Spawn([this, fromStill](std::stop_token) { Capture(fromStill); });
+    // Removal changes nothing: the graph is kept for the camera's return.
+    if (event != DBT_DEVICEARRIVAL || m_closing)
+        return;
+    m_device.OnArrival([this](const VideoStill& s) { m_sequence.OnStillImage(s); });
+    Changed();
 }
 
-bool CCaptureEngine::TakeFrame(CDib& image)
+bool CCaptureEngine::Command(int id)
 {
-    if (!m_graph)
+    namespace c = control;
+    const bool film = m_options.mode == CaptureMode::Film;
+    const bool photo = m_options.mode == CaptureMode::Photo;
+    switch (id)
+    {
+    case c::kCapture:
+        if (!m_sequence.CaptureButtonEnabled())
+            return false;
+        m_sequence.OnCaptureButton();
+        return true;
+    case c::kResolution18:
+    case c::kResolution36:
+        SetDoubleResolution(id == c::kResolution36);
+        return true;
+    case c::kPositive:
+    case c::kNegative:
+    case c::kBlackWhite:
+        if (film)
+            SelectFilmType(static_cast<FilmType>(id - c::kPositive));
+        return film;
+    case c::kSize5x7:
+    case c::kSize4x6:
+    case c::kSize3x5:
+    case c::kSizeNameCard:
+        return photo && SelectPhotoSize(static_cast<PhotoSize>(id - c::kSize5x7 + 1));
+    case c::kNatural:
+    case c::kVivid:
+    case c::kNostalgic:
+        SelectPreset(static_cast<Preset>(id - c::kNatural));
+        return true;
+    case c::kCustom:
+        SelectPreset(Preset::Custom);
+        return true;
+    case c::kDenoise:
+        SetDenoise(!State().denoise);
+        return true;
+    case c::kShowPic:
+        return m_device.TriggerStill();
+    case c::kVerify:
+        m_threads.Spawn([this](std::stop_token stop) { CaptureCalibrationReference(stop); });
+        return true;
+    case c::kStartCalibration:
+        Notify(EngineEvent::OpenCalibration);
+        return true;
+    case c::kRenderPreview:
+        m_pump.Request();
+        return true;
+    case c::kStillArrived:
+        m_sequence.OnStillArrived();
+        return true;
+    case c::kSaveRawFrame:
+    case c::kRestoreFromDevice:
+    case c::kRestoreFromFile:
+    case c::kConfigSensor:
+        if (!m_options.files)
+            return false;
+        RunTestFunction(id);
+        return true;
+    default:
         return false;
-    BitmapInfoHeader header;
-    const std::vector<std::uint8_t> buffer = m_graph->GrabFrame(header);
-    if (buffer.empty() || header.biWidth <= 0 || header.biHeight <= 0 || header.biBitCount != 24)
+    }
+}
+
+void CCaptureEngine::RunTestFunction(int id)
+{
+    namespace c = control;
+    if (id == c::kConfigSensor)
+    {
+        if (const auto path = m_options.files(FileDialog::OpenRegisters))
+            WriteRegisterList(*path);
+        return;
+    }
+    CDib picture;
+    if (id == c::kRestoreFromFile)
+    {
+        const auto in = m_options.files(FileDialog::OpenBitmap);
+        if (!in || !picture.LoadFile(*in) || !picture.HasPixels())
+            return;
+        if (const auto out = m_options.files(FileDialog::SaveBitmap))
+            RestoreToBitmapFile(m_profile, picture, *out);
+        Changed();
+        return;
+    }
+    const bool restore = id == c::kRestoreFromDevice;
+    if (restore)
+        m_sequence.SetPreviewEnabled(false);
+    if (m_device.GrabFrame(picture))
+    {
+        if (const auto name = m_options.files(FileDialog::SaveBitmap))
+            restore ? RestoreToBitmapFile(m_profile, picture, BitmapName(*name))
+                    : SaveRawFrame(picture, *name);
+    }
+    if (restore)
+        m_sequence.SetPreviewEnabled(true);
+    Changed();
+}
+
+bool CCaptureEngine::SetSlider(Slider slider, int position)
+{
+    const bool moved = m_profile.SetSlider(slider, position);
+    Changed();
+    return moved;
+}
+
+void CCaptureEngine::SelectPreset(Preset preset)
+{
+    m_profile.SelectPreset(preset);
+    Changed();
+}
+
+void CCaptureEngine::SetDoubleResolution(bool on)
+{
+    m_profile.SetDoubleResolution(on);
+    Changed();
+}
+
+void CCaptureEngine::SetDenoise(bool on)
+{
+    m_profile.SetDenoise(on);
+    Changed();
+}
+
+void CCaptureEngine::SelectFilmType(FilmType type)
+{
+    if (m_options.mode == CaptureMode::Film)
+        m_variants.SelectFilmType(type);
+}
+
+bool CCaptureEngine::SelectPhotoSize(PhotoSize size)
+{
+    return m_options.mode == CaptureMode::Photo && m_variants.SelectPhotoSize(size);
+}
+
+bool CCaptureEngine::SetOutputFormat(int format)
+{
+    if (format != 0 && format != 1)
         return false;
-    const int width = header.biWidth, height = header.biHeight;
-    const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-    if (buffer.size() < stride * std::size_t(height) || !image.Create(width, height, 24, 300))
-        return false;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(image.Row(y), buffer.data() + std::size_t(height - 1 - y) * stride,
-                    std::size_t(width) * 3);
+    m_outputFormat = format;
+    // JPG has only 24 bits; TIFF offers 48 and takes it.
+    m_bitDepthIndex = format;
+    m_sequence.SetOutput(m_outputFormat, m_bitDepthIndex);
+    Changed();
     return true;
 }
 
-void CCaptureEngine::EndCapture(bool clearLatch)
+bool CCaptureEngine::SetBitDepth(int index)
 {
-    m_previewEnabled = 1;
-    KillCaptureTimer();
-    m_imageInProcess = 0;
-    m_stillInProgress = 0;
-    m_retryCount = 0;
-    if (m_options.view)
-        m_options.view->HideProgressPopup();
-    m_captureRequested = 0;
-    if (clearLatch)
-        ClearButtonLatch();
-    SetCaptureButtonState(true);
+    if (index < 0 || index > m_outputFormat)
+        return false;
+    m_bitDepthIndex = index;
+    m_sequence.SetOutput(m_outputFormat, m_bitDepthIndex);
+    Changed();
+    return true;
 }
 
-int CCaptureEngine::Capture(int fromStill)
+bool CCaptureEngine::WriteRegisterList(const std::string& path)
 {
-    if (m_imageInProcess.exchange(1) == 1)
-    {
-        m_log.Write("Has Image Processing, So this Action Canceled!\n");
-        return 0;
-    }
-    m_log.Write("No Image Processing, So this Action Entered!\n");
-    SetCaptureButtonState(false);
-    m_previewEnabled = 0;
-    CDib source;
-    if (fromStill == 1)
-    {
-        std::unique_ptr<CDib> still;
-        {
-            std::lock_guard lock(m_stillMutex);
-            still = std::move(m_stillImage);
-        }
-        if (still && still->HasPixels())
-            source.CopyFrom(*still);
-    }
-    else
-    {
-        TakeFrame(source);
-    }
-    if (!source.HasPixels())
-    {
-        EndCapture(false);
-        return 0;
-    }
-    tavrel::CHandoverSender sender([this](const std::string& line) { m_log.Write(line); },
-                                   Window());
-    if (!sender.FindManager())
-    {
-        EndCapture(true);
-        return 0;
-    }
-    sender.PrepareNames();
-    CDib picture;
-    const FrameMargins margins{m_sensor.captureCrop.left, m_sensor.captureCrop.top,
-                               m_sensor.captureCrop.right, m_sensor.captureCrop.bottom};
-    if (m_stillMode == 0 && m_options.view)
-        m_options.view->PlayCaptureSound();
-    tavrel::CHandoverSender::Result result;
-    std::int64_t requestToHandover = 0;
-    {
-        std::lock_guard lock(m_profileMutex);
-        MakeStillPicture(*m_profile, source, margins, m_sensor.outputWidth, m_sensor.outputHeight,
-                         picture);
-        const std::int64_t handover = Now();
-        requestToHandover = handover - m_pressTime;
-        m_pressTime = handover;
-        result = sender.Send(picture, *m_profile, outputFormat, bitDepthIndex);
-        if (result.outcome != tavrel::CHandoverSender::Outcome::Stored)
-        {
-            EndCapture(true);
-            return 0;
-        }
-    }
-    const std::int64_t handoverAt = Now();
-    if (m_captureSource == 1)
-        std::this_thread::sleep_for(500ms);
-    m_captureSource = 0;
-    KillCaptureTimer();
-    m_previewEnabled = 1;
-    m_retryCount = 0;
-    m_log.Write("Capture End!\n");
-    char line[64];
-    std::snprintf(line, sizeof line, "%d, %d\n", int(requestToHandover), int(Now() - handoverAt));
-    m_log.Write(line);
-    if (m_options.view)
-        m_options.view->HideProgressPopup();
-    m_imageInProcess = 0;
-    m_stillInProgress = 0;
-    ClearButtonLatch();
-    m_captureRequested = 0;
-    SetCaptureButtonState(true);
-    return 1;
+    const bool opened = m_device.Control().WriteRegisterFile(path, m_options.window);
+    Changed();
+    return opened;
 }
 
-void CCaptureEngine::RenderPreview()
+void CCaptureEngine::SetPreviewWidth(int width)
 {
-    FrameSink* sink = m_options.sink;
-    if (!sink || sink->TargetWidth() <= 0 || !m_graph)
-        return;
-    const std::int64_t lastStill = m_lastStillTime;
-    const bool holdStill = m_lastPreviewFrame.HasPixels() && lastStill != 0 &&
-                           Now() - lastStill <= m_sensor.stillWaitTimeMs;
-    if (!holdStill)
-    {
-        // Nothing new to show: the camera has not delivered since last time.
-        const std::uint64_t sequence = m_graph->FrameSequence();
-        if (sequence == m_lastPreviewSequence && m_lastPreviewFrame.HasPixels())
-            return;
-        CDib frame;
-        if (!TakeFrame(frame))
-            return;
-        m_lastPreviewFrame.CopyFrom(frame);
-        m_lastPreviewSequence = sequence;
-    }
-    const FrameMargins margins{m_sensor.previewCrop.left, m_sensor.previewCrop.top,
-                               m_sensor.previewCrop.right, m_sensor.previewCrop.bottom};
-    std::unique_ptr<CDib> shown;
-    {
-        std::lock_guard lock(m_profileMutex);
-        shown = MakePreviewFrame(*m_profile, m_lastPreviewFrame, margins, sink->TargetWidth());
-    }
-    if (shown)
-        sink->ShowFrame(*shown);
+    m_pump.SetTargetWidth(width);
 }
 
-void CCaptureEngine::PreviewWorker(std::stop_token stop)
+bool CCaptureEngine::CaptureCalibrationReference(std::stop_token stop)
 {
-    if (PreviewWait(stop, 1000ms))
-    {
-        while (!stop.stop_requested() && !m_stopPreviewWorker)
-        {
-            // A frame asked for by command 1006 is rendered here as well, so
-            // that the last frame has one owner.
-            const bool requested = m_previewRequested.exchange(false);
-            if (m_previewEnabled == 1 || requested)
-                RenderPreview();
-            if (!PreviewWait(stop, m_stillMode == 1 ? 10ms : 300ms) || m_stopPreviewWorker)
-                break;
-        }
-    }
-    {
-        // Under the lock, or the close waiter could miss the change.
-        std::lock_guard lock(m_waitMutex);
-        m_stopPreviewWorker = 0;
-        m_previewWorkerRunning = false;
-    }
-    m_waitCv.notify_all();
-}
-
-void CCaptureEngine::StartSettleThread()
-{
-    Spawn(
-        [this](std::stop_token stop)
-        {
-            m_settleCount += 1;
-            SetCaptureButtonState(false);
-            KillCaptureTimer();
-            if (tavrel::ThreadOwner::Wait(stop, 1500ms) && m_settleCount == 1)
-            {
-                SetCaptureButtonState(true);
-                KillCaptureTimer();
-            }
-            m_settleCount -= 1;
-        });
-}
-
-int CCaptureEngine::SaveRawFrame()
-{
+    m_sequence.SetPreviewEnabled(false);
     CDib frame;
-    if (!TakeFrame(frame) || !m_options.files)
-        return 0;
-    auto name = m_options.files->SaveFileName("BMP Files (*.BMP)|*.BMP||");
-    if (!name)
-        return 0;
-    if (name->size() < 4 || strcasecmp(name->c_str() + name->size() - 4, ".BMP") != 0)
-        *name += ".BMP";
-    return frame.SaveFile(*name, 0x03000000);
-}
-
-int CCaptureEngine::RestoreFromDevice()
-{
-    m_previewEnabled = 0;
-    CDib frame;
-    int ok = 0;
-    if (TakeFrame(frame) && m_options.files)
+    if (!m_device.GrabFrame(frame))
     {
-        if (auto name = m_options.files->SaveFileName("BMP Files (*.BMP)|*.BMP||"))
-        {
-            if (name->size() < 4 || strcasecmp(name->c_str() + name->size() - 4, ".BMP") != 0)
-                *name += ".BMP";
-            g_progressView = m_options.view;
-            std::lock_guard lock(m_profileMutex);
-            ok = RestoreToBitmap(*m_profile, frame, ProgressCallback, *name);
-        }
+        m_sequence.SetPreviewEnabled(true);
+        return false;
     }
-    m_previewEnabled = 1;
-    return ok;
-}
-
-int CCaptureEngine::RestoreFromFile()
-{
-    if (!m_options.files)
-        return 0;
-    const auto in =
-        m_options.files->OpenFileName("Sensor Config Files (*.BMP)|*.BMP|All Files (*.*)|*.*||");
-    if (!in)
-        return 0;
-    CDib picture;
-    if (!picture.LoadFile(*in) || !picture.HasPixels())
-        return 0;
-    const auto out = m_options.files->SaveFileName("BMP Files (*.BMP)|*.BMP||");
-    if (!out)
-        return 0;
-    g_progressView = m_options.view;
-    std::lock_guard lock(m_profileMutex);
-    return RestoreToBitmap(*m_profile, picture, ProgressCallback, *out);
-}
-
-void CCaptureEngine::Close(std::function<void()> onExit)
-{
-    {
-        std::lock_guard lock(m_waitMutex);
-        m_stopPreviewWorker = 1;
-    }
-    m_waitCv.notify_all();
-    m_stopButtonPoller = 1;
-    SaveProfile();
-    m_log.Close();
-    if (m_window)
-        tavrel::Desktop::UnregisterDeviceNotification(m_window->Handle());
-    Spawn(
-        [this, onExit = std::move(onExit)](std::stop_token stop)
-        {
-            tavrel::ThreadOwner::Wait(stop, 200ms);
-            // Up to 100 s for the preview worker; it ends within one round.
-            const auto deadline = std::chrono::steady_clock::now() + 100s;
-            {
-                std::unique_lock lock(m_waitMutex);
-                m_waitCv.wait_until(lock, stop, deadline,
-                                    [this] { return !m_previewWorkerRunning; });
-            }
-            if (stop.stop_requested())
-                return;
-            m_loop.Post(
-                [this, onExit]
-                {
-                    if (m_options.view)
-                        m_options.view->HideProgressPopup();
-                    m_loop.KillTimer(kCaptureTimerId);
-                    m_stopButtonPoller = 1;
-                    CloseDevice();
-                    m_window.reset();
-                    if (onExit)
-                        onExit();
-                });
-        });
+    ThreadOwner::Wait(stop, 1000ms);
+    m_profile.Use([&](CImageProfile& profile) { return profile.Calibrate(frame); });
+    m_sequence.SetPreviewEnabled(true);
+    const std::string reference =
+        CaptureVariants::ReferenceName(static_cast<FilmType>(m_profile.PictureType()));
+    if (!reference.empty())
+        m_profile.SelectCalibrationFile(reference);
+    return true;
 }
 
 } // namespace tavrel

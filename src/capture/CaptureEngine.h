@@ -1,206 +1,184 @@
 #pragma once
-// The capture dialog's engine: device, graph, threads and the capture
-// sequence from a button press to the hand-over, widget-free. Its "UI
-// thread" is a tavrel::MessageLoop: commands 1006, 1028 and 2001 and timer
-// 1001 run there; the preview worker, the button poller, capture threads,
-// settle threads, the register writer and the close waiter are the engine's
-// own, and its destructor stops and joins every one of them.
+// CCaptureEngine: the capture dialog's application object. It holds every
+// piece of state of the capture program and carries out every command of
+// the dialog; the dialog only shows State() and Frame() and forwards what
+// the user does.
+//
+// Threads. Construct, call and destroy the engine on the UI thread, the one
+// that runs `loop`; every command below runs there. The engine's own threads
+// (preview worker, button poller, captures, settle timers, the film
+// dialog's start-up register writer, the close waiter) never call the view:
+// what they change reaches it as a notification posted to the UI thread.
+//
+// Life of a dialog:
+//   CaptureEngineOptions o;            // mode, verifyOnStart, window, ...
+//   o.window = myWindow;               // the dialog's "Tavrel Camera" window:
+//                                      // the dialog owns it, the engine only
+//                                      // registers it for device notifications
+//   CCaptureEngine engine(loop, std::move(o));
+//   engine.SetListener(onEvent);       // EngineEvent, on the UI thread
+//   engine.SetPreviewWidth(w);         // width of the preview frame 1005
+//   if (engine.Start() == StartResult::NoDevice) -> the dialog ends (message
+//                                      // 107 has been shown)
+//   window messages -> engine.HandleWindowMessage(m) (WM_COMMAND with a
+//                                      // control id, WM_DEVICECHANGE, 3031)
+//   WM_CLOSE -> engine.Close(done)     // stops, saves, waits for the preview
+//                                      // and a capture under way; on the UI
+//                                      // thread: EngineEvent::Exiting (remove
+//                                      // the window's mark), device closed,
+//                                      // then done()
+//
+// Reading: State() is one consistent-enough snapshot (CaptureState.h);
+// Frame() the last preview picture, shared and never changed afterwards.
+// EngineEvent::StateChanged and FrameReady are coalesced: read the engine
+// when they arrive, not once per change.
+//
+// Commands (control ids in CaptureState.h):
+//   Command(id)                 a click on a button, radio or check box:
+//                               1028 capture, 1014/1015 resolution,
+//                               1016..1018 film type, 1048..1051 photo size,
+//                               1019..1021/1030 presets, 1002 denoise (toggles),
+//                               1034 still trigger, 1033 calibration frame,
+//                               1039 calibration (EngineEvent::OpenCalibration),
+//                               1001/1003/1007/1004 test functions (ask the
+//                               FileChooser), 1006 preview frame, 2001.
+//                               A disabled control does nothing, as a click.
+//   SetSlider(slider, 0..200)   a slider moved (custom preset only)
+//   SetOutputFormat(0 JPG|1 TIFF), SetBitDepth(0 24Bit|1 48Bit)
+//   SelectFilmType, SelectPhotoSize, SelectPreset, SetDoubleResolution,
+//   SetDenoise, WriteRegisterList(path)   the same as typed calls
+//   CaptureCalibrationReference()   (any thread but the UI's) the
+//                               calibration sequence's frame step
 
-#include "capture/CaptureGraph.h"
-#include "capture/DeviceControl.h"
+#include "capture/ButtonWatcher.h"
+#include "capture/CaptureDevice.h"
+#include "capture/CaptureSequence.h"
+#include "capture/CaptureState.h"
+#include "capture/CaptureVariants.h"
 #include "capture/Log.h"
-#include "capture/SensorProfile.h"
+#include "capture/PreviewPump.h"
+#include "capture/ProfileControls.h"
 #include "capture/ThreadOwner.h"
-#include "imaging/ImageProfile.h"
-#include "imaging/cwimage/dib/Dib.h"
+#include "capture/VideoSource.h"
 #include "platform/Desktop.h"
 #include "platform/MessageLoop.h"
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstdint>
+#include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
-#include <thread>
 
 namespace tavrel
 {
 
-constexpr unsigned kCaptureTimerId = 1001;
-constexpr unsigned kCommandRenderPreview = 1006;
-constexpr unsigned kCommandCapture = 1028;
-constexpr unsigned kCommandStillArrived = 2001;
-constexpr unsigned kCommandFinalExit = 2005;
-
-// What the dialog shows; called from any of the engine's threads.
-class CaptureView
+enum class EngineEvent
 {
-public:
-    virtual ~CaptureView() = default;
-    virtual void SetCaptureButtonState(bool enabled) = 0;
-    virtual void ShowProgressPopup() = 0;
-    virtual void HideProgressPopup() = 0;
-    virtual void PlayCaptureSound() {}
-    virtual void SetProgressRange(int /*total*/) {}
+    StateChanged,
+    FrameReady,
+    PlaySound,       // "Takephoto.wav"
+    OpenCalibration, // 1039, or one second after a start with "/Verify"
+    Exiting          // the final exit has begun
 };
 
-// The preview frame control 1005.
-class FrameSink
+enum class StartResult
 {
-public:
-    virtual ~FrameSink() = default;
-    virtual int TargetWidth() const = 0; // 0: no control
-    virtual void ShowFrame(const CDib& image) = 0;
+    Running,
+    NoDevice // message 107 was shown; the dialog ends
 };
 
-// The test functions' file dialogs; nullopt when cancelled.
-class FileNameProvider
+// The test functions' file dialogs; nullopt when the user cancels.
+enum class FileDialog
 {
-public:
-    virtual ~FileNameProvider() = default;
-    virtual std::optional<std::string> SaveFileName(const std::string& filter) = 0;
-    virtual std::optional<std::string> OpenFileName(const std::string& filter) = 0;
+    SaveBitmap,   // "BMP Files (*.BMP)|*.BMP||"
+    OpenBitmap,   // "Sensor Config Files (*.BMP)|*.BMP|All Files (*.*)|*.*||"
+    OpenRegisters // "Sensor Config Files (*.txt)|*.txt|All Files (*.*)|*.*||"
 };
+using FileChooser = std::function<std::optional<std::string>(FileDialog)>;
 
 struct CaptureEngineOptions
 {
-    std::string folder; // program folder ("" = working directory)
-    std::string profileFile = "Positive.xml";
+    CaptureMode mode = CaptureMode::Film;
+    bool verifyOnStart = false;
+    std::string folder;                    // program folder ("" = working directory)
     std::unique_ptr<VideoBackend> backend; // null: the default backend
-    CaptureView* view = nullptr;
-    FrameSink* sink = nullptr;
-    FileNameProvider* files = nullptr;
-    bool startupRegisterWriter = true; // the film dialog's
-    bool registerWindow = true;        // "Tavrel Camera" with device notifications
+    HWND window = 0;                       // the dialog's window, or 0
+    FileChooser files;                     // null: the test functions do nothing
 };
 
 class CCaptureEngine
 {
 public:
-    CCaptureEngine(tavrel::MessageLoop& loop, CaptureEngineOptions options);
+    CCaptureEngine(MessageLoop& loop, CaptureEngineOptions options);
     ~CCaptureEngine();
     CCaptureEngine(const CCaptureEngine&) = delete;
     CCaptureEngine& operator=(const CCaptureEngine&) = delete;
 
-    // Dialog initialisation; false when the device is missing (message 107
-    // shown). Call on the loop's thread.
-    bool Start();
-    // WM_CLOSE: stop flags, profile saved, log closed, close waiter started;
-    // `onExit` runs on the loop's thread after the final exit.
-    void Close(std::function<void()> onExit = {});
+    void SetListener(std::function<void(EngineEvent)> listener);
+    StartResult Start();
+    void Close(std::function<void()> done = {});
 
-    // Loop-thread operations.
-    void OnCaptureButton();
-    void OnStillArrived();
-    void OnCaptureTimer();
-    void OnDeviceChange(tavrel::WPARAM event);
-    void OpenDevice();
-    bool StartDevicePreview();
-    void CloseDevice();
-    bool AttachDeviceControl();
-    // Streaming thread.
-    void OnStillImage(const VideoStill& still);
-    // Any thread.
-    int Capture(int fromStill);
-    // Command 1006: the preview worker renders a frame now.
-    void RequestPreviewFrame();
-    void StartSettleThread();
-    bool WriteRegisterFile(const std::string& path);
-    int SaveRawFrame();
-    int RestoreFromDevice();
-    int RestoreFromFile();
+    CaptureState State() const;
+    std::shared_ptr<const CDib> Frame() const;
 
-    // State, for the view and for tests.
-    bool GraphReady() const { return m_graphReady; }
-    bool CaptureButtonEnabled() const { return m_buttonEnabled; }
-    int ImageInProcess() const { return m_imageInProcess; }
-    int CaptureRequested() const { return m_captureRequested; }
-    int StillInProgress() const { return m_stillInProgress; }
-    int RetryCount() const { return m_retryCount; }
-    int FailTimeMs() const { return m_failTime; }
-    int TryLoop() const { return m_tryLoop; }
-    bool Can48Bit() const { return m_can48Bit; }
-    int StillMode() const { return m_stillMode; }
-    int PreviewEnabled() const { return m_previewEnabled; }
-    int RegisterWriteBusy() const { return m_control.RegisterWriteBusy(); }
-    bool HasFrame() const { return FrameSequence() > 0; }
-    std::uint64_t FrameSequence() const { return m_graph ? m_graph->FrameSequence() : 0; }
-    bool HasControl() const { return m_control.Present(); }
-    // The video source's last stream event; Recovered while all is well.
-    StreamEvent StreamState() const { return m_streamState; }
-    int DeviceArrivals() const { return m_deviceArrivals; }
-    // Threads started and not yet joined.
+    // The window's messages; nullopt for those the dialog handles itself.
+    std::optional<LRESULT> HandleWindowMessage(const Message& message);
+    bool Command(int id);
+    void OnDeviceChange(WPARAM event);
+
+    bool SetSlider(Slider slider, int position);
+    void SelectPreset(Preset preset);
+    void SetDoubleResolution(bool on);
+    void SetDenoise(bool on);
+    void SelectFilmType(FilmType type);
+    bool SelectPhotoSize(PhotoSize size);
+    bool SetOutputFormat(int format);
+    bool SetBitDepth(int index);
+    bool WriteRegisterList(const std::string& path);
+    void SetPreviewWidth(int width);
+    bool CaptureCalibrationReference(std::stop_token stop = {});
+
+    // For tests and diagnostics.
     std::size_t ThreadCount() const { return m_threads.Count(); }
-    const SensorSettings& Sensor() const { return m_sensor; }
-    CImageProfile& Profile() { return *m_profile; }
-    tavrel::HWND Window() const;
-    std::atomic<int> outputFormat{0};
-    std::atomic<int> bitDepthIndex{0};
-    std::atomic<int> verifyOnStart{0};
+    std::uint64_t CameraFrames() const { return m_device.FrameSequence(); }
+    int RegisterWriteBusy() const { return m_device.Control().RegisterWriteBusy(); }
+    int CaptureRequested() const { return m_sequence.CaptureRequested(); }
 
 private:
-    void SetCaptureButtonState(bool enabled);
-    void PreviewWorker(std::stop_token stop);
-    void RenderPreview();
-    void ButtonPoller(std::stop_token stop);
-    void StartCaptureThread(int fromStill);
-    void SetCaptureTimer();
-    void KillCaptureTimer();
-    void ClearButtonLatch();
-    bool TakeFrame(CDib& image);
-    void EndCapture(bool clearLatch);
-    void SaveProfile();
-    bool PreviewWait(std::stop_token stop, std::chrono::milliseconds period);
-    std::string In(const std::string& name) const;
-    void Spawn(std::function<void(std::stop_token)> work);
-    tavrel::LRESULT HandleWindowMessage(const tavrel::Message& message);
+    void PostAlive(std::function<void()> work);
+    void Changed();
+    void Notify(EngineEvent event);
+    void RunTestFunction(int id);
+    void StartWorkers();
+    void FinalExit(const std::function<void()>& done);
 
-    tavrel::MessageLoop& m_loop;
+    MessageLoop& m_loop;
     CaptureEngineOptions m_options;
+    // Posted work holds the token: none runs after the engine. Threads copy
+    // the token, never the owner that the destructor resets.
+    std::shared_ptr<char> m_alive = std::make_shared<char>();
+    const std::weak_ptr<char> m_token = m_alive;
+    std::function<void(EngineEvent)> m_listener;
+    std::atomic<bool> m_statePosted{false};
+    std::atomic<bool> m_framePosted{false};
+
     CLog m_log;
-    std::unique_ptr<CCaptureGraph> m_graph;
-    std::unique_ptr<CImageProfile> m_profile;
-    std::mutex m_profileMutex;
-    SensorSettings m_sensor;
-    std::unique_ptr<tavrel::WindowEndpoint> m_window;
-
-    tavrel::DeviceControl m_control;
-
-    std::atomic<int> m_previewEnabled{0};
-    std::atomic<int> m_stopPreviewWorker{0};
-    std::atomic<int> m_stopButtonPoller{0};
-    std::atomic<bool> m_graphReady{false};
-    std::atomic<int> m_stillMode{1};
-    std::atomic<int> m_failTime{1500};
-    std::atomic<int> m_tryLoop{3};
-    std::atomic<int> m_retryCount{0};
-    std::atomic<int> m_imageInProcess{0};
-    std::atomic<int> m_captureSource{0};
-    std::atomic<int> m_captureRequested{0};
-    std::atomic<int> m_stillInProgress{0};
-    std::atomic<bool> m_buttonEnabled{false};
-    std::atomic<bool> m_can48Bit{false};
-    std::atomic<int> m_settleCount{0};
-    std::atomic<std::int64_t> m_pressTime{0};
-    std::atomic<std::int64_t> m_lastStillTime{0};
-    std::atomic<bool> m_previewWorkerRunning{false};
-    std::atomic<bool> m_previewRequested{false};
-    std::atomic<StreamEvent> m_streamState{StreamEvent::Recovered};
-    std::atomic<int> m_deviceArrivals{0};
-
-    std::mutex m_stillMutex;
-    std::unique_ptr<CDib> m_stillImage;
-    // Touched by the preview worker only.
-    CDib m_lastPreviewFrame;
-    std::uint64_t m_lastPreviewSequence = 0;
-
-    std::mutex m_waitMutex;
-    std::condition_variable_any m_waitCv; // wakes the preview worker and the close waiter
+    ProfileControls m_profile;
+    CaptureDevice m_device;
+    CaptureSequence m_sequence;
+    CaptureVariants m_variants;
+    PreviewPump m_pump;
+    ButtonWatcher m_buttons;
+    std::atomic<bool> m_formatChoiceShown{false};
+    std::atomic<int> m_outputFormat{0};
+    std::atomic<int> m_bitDepthIndex{0};
+    std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_previewRunning{false};
+    std::stop_source m_previewStop{std::nostopstate};
+    std::stop_source m_pollerStop{std::nostopstate};
     // Last: its threads are stopped and joined before anything they use goes.
-    tavrel::ThreadOwner m_threads;
+    ThreadOwner m_threads;
 };
 
 } // namespace tavrel

@@ -47,12 +47,12 @@ void ThreadOwner::ReapEnded(State& state)
     // Joined here, outside the lock: an ended thread only has to return.
 }
 
-bool ThreadOwner::Spawn(std::function<void(std::stop_token)> work)
+std::stop_source ThreadOwner::Spawn(std::function<void(std::stop_token)> work)
 {
     ReapEnded(*m_state);
     std::lock_guard lock(m_state->mutex);
     if (m_state->stopping)
-        return false;
+        return std::stop_source(std::nostopstate);
     const auto entry = m_state->threads.emplace(m_state->threads.end());
     // The entry is filled in under the lock that the thread takes to mark
     // itself ended, so it never sees a half-made entry.
@@ -77,7 +77,7 @@ bool ThreadOwner::Spawn(std::function<void(std::stop_token)> work)
                             ReapEnded(*alive);
                     });
         });
-    return true;
+    return entry->thread.get_stop_source();
 }
 
 void ThreadOwner::StopAll()

@@ -26,8 +26,9 @@ public:
     ThreadOwner(const ThreadOwner&) = delete;
     ThreadOwner& operator=(const ThreadOwner&) = delete;
 
-    // False (nothing started) once StopAll has begun.
-    bool Spawn(std::function<void(std::stop_token)> work);
+    // The thread's stop source, to end that one thread; one without a
+    // stop state (nothing started) once StopAll has begun.
+    std::stop_source Spawn(std::function<void(std::stop_token)> work);
     // Asks every thread to stop and joins them all; later Spawns start
     // nothing. Not to be called from one of the owned threads.
     void StopAll();

@@ -22,7 +22,7 @@ TEST(ThreadOwner, EndedThreadsAreJoinedAsTheyEnd)
     ThreadOwner owner([&](std::function<void()> work) { loop.Post(std::move(work)); });
     std::atomic<int> done{0};
     for (int i = 0; i < 40; ++i)
-        EXPECT_TRUE(owner.Spawn([&](std::stop_token) { ++done; }));
+        EXPECT_TRUE(owner.Spawn([&](std::stop_token) { ++done; }).stop_possible());
     EXPECT_TRUE(WaitFor([&] { return done == 40 && owner.Count() == 0; })) << owner.Count();
     loop.Quit();
 }
@@ -42,7 +42,7 @@ TEST(ThreadOwner, StopAllEndsWaitsAtOnceAndRefusesNewThreads)
     owner.StopAll(); // would hang for an hour if a wait ignored the stop
     EXPECT_EQ(cut, 3);
     EXPECT_EQ(owner.Count(), 0u);
-    EXPECT_FALSE(owner.Spawn([](std::stop_token) {}));
+    EXPECT_FALSE(owner.Spawn([](std::stop_token) {}).stop_possible());
     EXPECT_EQ(owner.Count(), 0u);
 }
 
