@@ -1,6 +1,8 @@
 #include "imaging/ImageProfile.h"
 
+#include "imaging/FlatFieldMap.h"
 #include "imaging/RestorationPlugin.h"
+#include "platform/Paths.h"
 #include "shared/Utf.h"
 
 #include <cerrno>
@@ -391,15 +393,56 @@ int CImageProfile::SetProgressCallback(ProgressFn fn)
     return 1;
 }
 
-// Lens calibration keeps no reference data: both report success unchanged.
-int CImageProfile::Calibrate(const CDib&)
+int CImageProfile::Calibrate(const CDib& image)
 {
+    auto map = FlatFieldMap::FromBlankFrame(image);
+    if (!map)
+        return 0;
+    std::lock_guard lock(m_calibrationMutex);
+    m_freshCalibration = std::make_shared<const FlatFieldMap>(std::move(*map));
     return 1;
 }
 
-int CImageProfile::SelectCalibrationFile(const std::string&)
+int CImageProfile::SelectCalibrationFile(const std::string& name)
 {
-    return 1;
+    const std::string path =
+        name.find('/') == std::string::npos ? ProgramFolder() + "/" + name : name;
+    std::shared_ptr<const FlatFieldMap> fresh;
+    {
+        std::lock_guard lock(m_calibrationMutex);
+        fresh = std::move(m_freshCalibration);
+        m_freshCalibration.reset();
+    }
+    std::shared_ptr<const FlatFieldMap> inForce;
+    if (fresh)
+    {
+        // Even when the file cannot be written, this session uses the map.
+        fresh->Save(path);
+        inForce = fresh;
+    }
+    else if (auto loaded = FlatFieldMap::Load(path))
+    {
+        inForce = std::make_shared<const FlatFieldMap>(std::move(*loaded));
+    }
+    std::lock_guard lock(m_calibrationMutex);
+    m_calibration = inForce;
+    return inForce ? 1 : 0;
+}
+
+int CImageProfile::ApplyCalibration(CDib& frame) const
+{
+    std::shared_ptr<const FlatFieldMap> map;
+    {
+        std::lock_guard lock(m_calibrationMutex);
+        map = m_calibration;
+    }
+    return map && map->Apply(frame) ? 1 : 0;
+}
+
+bool CImageProfile::HasCalibration() const
+{
+    std::lock_guard lock(m_calibrationMutex);
+    return m_calibration != nullptr;
 }
 
 int CImageProfile::ActiveModeIndex() const

@@ -6,12 +6,15 @@
 #include "shared/XmlDocument.h"
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace tavrel
 {
 
 class CDib;
+class FlatFieldMap;
 
 struct PictureMode
 {
@@ -64,8 +67,19 @@ public:
     int SetDenoiseEnabled(int v);
     int GetDenoiseEnabled() const { return denoiseEnabled; }
     int SetProgressCallback(ProgressFn fn);
+
+    // Lens calibration (capture program). Calibrate keeps the flat-field map
+    // of a frame of the empty holder (1; 0 when the frame shows no light);
+    // SelectCalibrationFile then writes it to the named reference file
+    // ("Positive.ver" …, in the program folder unless the name has a folder)
+    // and puts it in force; without a fresh map it loads that file. A missing
+    // or damaged file leaves no correction in force, and gives 0.
     int Calibrate(const CDib& image);
     int SelectCalibrationFile(const std::string& name);
+    // Corrects a frame with the map in force before it is turned and cropped;
+    // 1 when a map was applied. Safe against a concurrent SelectCalibrationFile.
+    int ApplyCalibration(CDib& frame) const;
+    bool HasCalibration() const;
 
     ProfileFlavour Flavour() const { return m_flavour; }
     // pictureModeSelect outside 0..3 selects mode 0 rather than reading past
@@ -96,6 +110,11 @@ private:
     void ReadPictureModes();
 
     ProfileFlavour m_flavour;
+    // The preview and capture threads read the map while the film switch
+    // replaces it.
+    mutable std::mutex m_calibrationMutex;
+    std::shared_ptr<const FlatFieldMap> m_freshCalibration;
+    std::shared_ptr<const FlatFieldMap> m_calibration;
 };
 
 } // namespace tavrel

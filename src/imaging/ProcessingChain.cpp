@@ -202,7 +202,14 @@ int CImageProfile::ProcessImage(int mode, CDib& image)
     }
     else
     {
-        denoiseEnabled = 0;
+        // The remove-noise box asks for denoising of stored pictures; the
+        // profile's switches ask for the restoration, in the preview too, so
+        // that it shows what will be stored.
+        const bool denoise = full && denoiseEnabled == 1;
+        const bool restore = block.AWB_En != 0 || block.AE_En != 0;
+        block.denoiseSwitch = std::uint8_t(denoise ? 1 : 0);
+        if ((denoise || restore) && restorationEntry != nullptr)
+            restorationEntry(&block, image.Pixels());
     }
 
     AdjustInPlace(image, active);

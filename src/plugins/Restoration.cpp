@@ -66,9 +66,9 @@ bool RestorePicture(const RestorationParams& block, std::uint8_t* pixels,
                 const double gain = ExposureGain(curves, ae, block.TargetY);
                 ScaleCurves(curves, {gain, gain, gain});
             }
-            const std::uint8_t* table =
-                ToneTableChangesAnything(block.gTable) ? block.gTable : nullptr;
-            ApplyCurves(picture, EncodeCurves(curves, table), block.CE_Sel);
+            const auto toneCurve = ToneCurve(block.gTable);
+            ApplyCurves(picture, EncodeCurves(curves, toneCurve ? toneCurve->data() : nullptr),
+                        block.CE_Sel);
         }
         report(kProgressTotal);
     }

@@ -16,7 +16,8 @@ constexpr int kMaxSide = 1 << 16;
 //     negative byte 1      film-base removal (the picture arrives inverted)
 //     otherwise, AWB_En    white balance over the AWB region
 //     AE_En                exposure: mean luma over the AE region to TargetY
-//     gTable               tone curve (identity or all zero: none)
+//     gTable               tone curve (identity or all zero: none; entry 255,
+//                          which profile files never hold, continues the curve)
 //     CE_Sel               colour enhancement (0 none)
 // A call for denoising alone changes nothing but the noise. The block is only
 // read. Returns false, leaving every pixel as it was, for a picture it cannot

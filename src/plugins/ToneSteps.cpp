@@ -15,6 +15,8 @@ namespace tavrel::restoration
 namespace
 {
 
+using tavrel::imaging::ClampByte;
+
 // Pixels with every channel at or beyond these carry no picture.
 constexpr int kEmptyLow = 2;
 constexpr int kEmptyHigh = 253;
@@ -250,16 +252,21 @@ double ExposureGain(const LinearCurves& curves, const ChannelHistograms& region,
     return std::exp(0.5 * (low + high));
 }
 
-bool ToneTableChangesAnything(const std::uint8_t table[256])
+std::optional<std::array<std::uint8_t, 256>> ToneCurve(const std::uint8_t table[256])
 {
     bool identity = true;
     bool zero = true;
-    for (int v = 0; v < 256; ++v)
+    for (int v = 0; v < 255; ++v)
     {
         identity = identity && table[v] == v;
         zero = zero && table[v] == 0;
     }
-    return !identity && !zero;
+    if (identity || zero)
+        return std::nullopt;
+    std::array<std::uint8_t, 256> curve;
+    std::copy(table, table + 255, curve.begin());
+    curve[255] = ClampByte(2 * table[254] - table[253]);
+    return curve;
 }
 
 ByteCurves EncodeCurves(const LinearCurves& curves, const std::uint8_t* toneTable)

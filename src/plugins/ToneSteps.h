@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace tavrel::restoration
 {
@@ -58,10 +59,12 @@ void ScaleCurves(LinearCurves& curves, const std::array<double, 3>& gains);
 // encoded result to `targetY`; limited to 1/16..16.
 double ExposureGain(const LinearCurves& curves, const ChannelHistograms& region, int targetY);
 
-// True when the table would change some value. An identity table does not;
-// neither does an all-zero one, which is what a profile without a table
-// leaves and which would otherwise turn every picture black.
-bool ToneTableChangesAnything(const std::uint8_t table[256]);
+// The tone curve a block's table stands for. Profile files hold entries 0 to
+// 254 only, so entry 255 is whatever the caller's block held before: the
+// curve's last step is continued to it instead. Empty (nullopt) when the
+// curve changes nothing: an identity table, or an all-zero one, which is what
+// a profile without a table leaves and which would turn every picture black.
+std::optional<std::array<std::uint8_t, 256>> ToneCurve(const std::uint8_t table[256]);
 
 // Encodes the curves (clipping at white) and passes them through `toneTable`
 // when given.

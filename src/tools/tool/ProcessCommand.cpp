@@ -1,8 +1,11 @@
 // process [--flavour capture|manager] [--mode full|preview] --profile P IN OUT
-//         [--format-code N]: re-process a picture file with a profile.
+//         [--format-code N] [--calibration FILE.ver]: re-process a picture file
+//         with a profile, after the flat-field correction of a reference file
+//         when one is given, as the capture program treats its frames.
 
 #include "tools/tool/ToolCommands.h"
 
+#include "imaging/FlatFieldMap.h"
 #include "imaging/ImageProfile.h"
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/cwimage/dib/Dib.h"
@@ -10,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace tavrel
@@ -21,7 +25,8 @@ namespace
 int Usage()
 {
     std::fprintf(stderr, "usage: tavrel-tool process [--flavour capture|manager] [--mode "
-                         "full|preview] --profile P IN OUT [--format-code N]\n");
+                         "full|preview] --profile P IN OUT [--format-code N] "
+                         "[--calibration FILE.ver]\n");
     return 2;
 }
 
@@ -32,6 +37,7 @@ int ProcessCommand(const ToolArgs& args)
     ProfileFlavour flavour = ProfileFlavour::Capture;
     int mode = 0;
     std::string profilePath;
+    std::string calibrationPath;
     std::uint32_t formatCode = kFormatJpeg95;
     std::vector<std::string> files;
     for (std::size_t i = 0; i < args.size(); ++i)
@@ -62,6 +68,10 @@ int ProcessCommand(const ToolArgs& args)
         {
             profilePath = args[++i];
         }
+        else if (a == "--calibration" && hasValue)
+        {
+            calibrationPath = args[++i];
+        }
         else if (a == "--format-code" && hasValue)
         {
             if (!ParseFormatCode(args[++i], formatCode))
@@ -79,6 +89,20 @@ int ProcessCommand(const ToolArgs& args)
     if (profilePath.empty() || files.size() != 2)
         return Usage();
 
+    // A reference named on the command line must be sound: unlike the capture
+    // program, which then just goes without, the tool says so.
+    std::optional<tavrel::FlatFieldMap> calibration;
+    if (!calibrationPath.empty())
+    {
+        std::string why;
+        calibration = tavrel::FlatFieldMap::Load(calibrationPath, &why);
+        if (!calibration)
+        {
+            std::fprintf(stderr, "tavrel-tool: calibration reference %s %s\n",
+                         calibrationPath.c_str(), why.c_str());
+            return 1;
+        }
+    }
     CImageProfile profile(flavour);
     if (profile.LoadProfile(profilePath) == 0)
     {
@@ -90,6 +114,12 @@ int ProcessCommand(const ToolArgs& args)
     if (!picture.HasPixels())
     {
         std::fprintf(stderr, "tavrel-tool: cannot read picture %s\n", files[0].c_str());
+        return 1;
+    }
+    if (calibration && !calibration->Apply(picture))
+    {
+        std::fprintf(stderr, "tavrel-tool: %s is not a 24-bit picture to calibrate\n",
+                     files[0].c_str());
         return 1;
     }
     if (profile.ProcessImage(mode, picture) == 0)

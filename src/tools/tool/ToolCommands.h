@@ -15,13 +15,14 @@ using ToolArgs = std::vector<std::string>;
 // within 32 bits.
 bool ParseFormatCode(const std::string& text, std::uint32_t& code);
 
-int XmlCommand(const ToolArgs& args);     // xml [--dump] FILE
-int ProfileCommand(const ToolArgs& args); // profile [--rewrite IN OUT] FILE
-int ProcessCommand(const ToolArgs& args); // process ...
-int ConvertCommand(const ToolArgs& args); // convert IN OUT --format-code N
-int TiffCommand(const ToolArgs& args);    // tiff IN OUT --bits 24|48
-int SendCommand(const ToolArgs& args);    // send ...
-int RegfileCommand(const ToolArgs& args); // regfile FILE
-int Yuy2Command(const ToolArgs& args);    // yuy2 IN WIDTH HEIGHT OUT
+int XmlCommand(const ToolArgs& args);       // xml [--dump] FILE
+int ProfileCommand(const ToolArgs& args);   // profile [--rewrite IN OUT] FILE
+int ProcessCommand(const ToolArgs& args);   // process ...
+int ConvertCommand(const ToolArgs& args);   // convert IN OUT --format-code N
+int TiffCommand(const ToolArgs& args);      // tiff IN OUT --bits 24|48
+int SendCommand(const ToolArgs& args);      // send ...
+int RegfileCommand(const ToolArgs& args);   // regfile FILE
+int Yuy2Command(const ToolArgs& args);      // yuy2 IN WIDTH HEIGHT OUT
+int CalibrateCommand(const ToolArgs& args); // calibrate FRAME OUT.ver
 
 } // namespace tavrel

@@ -24,7 +24,8 @@ const Command kCommands[] = {
     {"profile", ProfileCommand, "profile FILE | profile --rewrite IN OUT"},
     {"process", ProcessCommand,
      "process [--flavour capture|manager] [--mode full|preview] --profile P IN OUT "
-     "[--format-code N]"},
+     "[--format-code N] [--calibration FILE.ver]"},
+    {"calibrate", CalibrateCommand, "calibrate FRAME OUT.ver"},
     {"convert", ConvertCommand, "convert IN OUT --format-code N"},
     {"tiff", TiffCommand, "tiff IN OUT --bits 24|48"},
     {"send", SendCommand,

@@ -114,30 +114,54 @@ TEST_F(PluginTest, ManagerFullModeHandsBlockAndPixelsOverAndSeesTheChangeInPlace
     EXPECT_EQ(0, std::memcmp(picture.Row(402) + 3 * 500, kPluginLastPixel, 3));
 }
 
-TEST_F(PluginTest, OnlyTheManagersFullModeWithDenoisingCallsThePlugin)
+TEST_F(PluginTest, WhichRunsCallThePluginAndWithWhichDenoiseSwitch)
 {
     CDib picture;
     FillPattern(picture, 8, 8);
     {
+        // The manager: full mode with denoising only.
         CImageProfile manager(ProfileFlavour::Manager);
         ASSERT_NE(Record(manager), nullptr);
         const int before = Record(manager)->calls;
         manager.denoiseEnabled = 1;
         manager.ProcessImage(1, picture);
         manager.denoiseEnabled = 2;
+        manager.block.AWB_En = 1;
         manager.ProcessImage(0, picture);
         EXPECT_EQ(Record(manager)->calls, before);
         manager.denoiseEnabled = 1;
         manager.ProcessImage(0, picture);
         EXPECT_EQ(Record(manager)->calls, before + 1);
     }
+    // The capture program: the remove-noise box in full mode, the profile's
+    // restoration switches in both modes; the box's choice is kept.
     CImageProfile capture(ProfileFlavour::Capture);
-    ASSERT_NE(Record(capture), nullptr);
-    const int before = Record(capture)->calls;
-    capture.denoiseEnabled = 1;
-    capture.ProcessImage(0, picture);
-    EXPECT_EQ(capture.denoiseEnabled, 0);
-    EXPECT_EQ(Record(capture)->calls, before);
+    const RecordedRestorationCall* call = Record(capture);
+    ASSERT_NE(call, nullptr);
+    struct Case
+    {
+        int mode, denoise, awb, ae;
+        bool called;
+        int denoiseSwitch;
+    };
+    const Case cases[] = {{0, 0, 0, 0, false, 0}, {1, 1, 0, 0, false, 0}, {0, 1, 0, 0, true, 1},
+                          {1, 1, 1, 0, true, 0},  {1, 0, 0, 1, true, 0},  {0, 1, 0, 1, true, 1},
+                          {0, 0, 1, 1, true, 0}};
+    for (const Case& c : cases)
+    {
+        capture.denoiseEnabled = c.denoise;
+        capture.block.AWB_En = std::uint8_t(c.awb);
+        capture.block.AE_En = std::uint8_t(c.ae);
+        const int before = call->calls;
+        ASSERT_EQ(capture.ProcessImage(c.mode, picture), 1);
+        EXPECT_EQ(call->calls, before + (c.called ? 1 : 0))
+            << "mode " << c.mode << " denoise " << c.denoise << " awb " << c.awb << " ae " << c.ae;
+        if (c.called)
+        {
+            EXPECT_EQ(call->block.denoiseSwitch, c.denoiseSwitch);
+        }
+        EXPECT_EQ(capture.denoiseEnabled, c.denoise);
+    }
 }
 
 TEST_F(PluginTest, ProgressCallbackReachesThePlugin)

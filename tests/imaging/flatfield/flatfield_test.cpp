@@ -1,6 +1,7 @@
 // Flat-field maps from frames of an empty holder, and their reference files.
 
 #include "imaging/FlatFieldMap.h"
+#include "imaging/ImageProfile.h"
 #include "imaging/ScanTransfer.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "support/Files.h"
@@ -184,6 +185,41 @@ TEST(FlatFieldTest, ReferenceFilesRoundTripAndDamagedOnesAreRefused)
         EXPECT_FALSE(why.empty()) << d.what;
     }
     EXPECT_FALSE(FlatFieldMap::Load(sandbox.Home() + "/missing.ver").has_value());
+}
+
+TEST(FlatFieldTest, ProfileWritesAFreshMapToTheFilmTypesFileAndLoadsItLater)
+{
+    Sandbox sandbox;
+    CImageProfile profile(ProfileFlavour::Capture);
+    CDib frame = BlankFrame(640, 480, true);
+    const CDib original(frame);
+    EXPECT_EQ(profile.SelectCalibrationFile("Positive.ver"), 0);
+    EXPECT_EQ(profile.ApplyCalibration(frame), 0);
+    EXPECT_EQ(0, std::memcmp(frame.Pixels(), original.Pixels(), original.PixelBytes()));
+
+    ASSERT_EQ(profile.Calibrate(frame), 1);
+    ASSERT_EQ(profile.SelectCalibrationFile("Negative.ver"), 1);
+    EXPECT_TRUE(FlatFieldMap::Load(sandbox.Home() + "/Negative.ver").has_value());
+
+    // Another session switching to that film type finds it; one without a
+    // reference, or with a damaged one, goes without correction.
+    CImageProfile later(ProfileFlavour::Capture);
+    ASSERT_EQ(later.SelectCalibrationFile("Negative.ver"), 1);
+    CDib still = BlankFrame(1280, 960, false);
+    ASSERT_EQ(later.ApplyCalibration(still), 1);
+    EXPECT_LT(WorstUnevenness(still), 0.04);
+    EXPECT_EQ(later.SelectCalibrationFile("Positive.ver"), 0);
+    EXPECT_FALSE(later.HasCalibration());
+    WriteFile(sandbox.Home() + "/BlackWhite.ver", "TVFLAT");
+    EXPECT_EQ(later.SelectCalibrationFile("BlackWhite.ver"), 0);
+    EXPECT_FALSE(later.HasCalibration());
+
+    // A frame without light computes nothing, so the selection loads the file.
+    CDib dark;
+    dark.Create(640, 480, 24, 300);
+    std::memset(dark.Pixels(), 3, dark.PixelBytes());
+    EXPECT_EQ(later.Calibrate(dark), 0);
+    EXPECT_EQ(later.SelectCalibrationFile("Negative.ver"), 1);
 }
 
 } // namespace tavrel::test

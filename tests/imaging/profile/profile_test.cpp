@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -422,14 +424,15 @@ TEST_F(ProfileTest, ActiveModeStaysInsideTheTable)
     }
 }
 
-TEST_F(ProfileTest, CalibrationCallsChangeNothing)
+TEST_F(ProfileTest, CalibrationLeavesTheProfileFileAlone)
 {
     CImageProfile p(ProfileFlavour::Capture);
     p.reverse = 1;
     const std::u16string before = p.BuildProfileDocument();
-    EXPECT_EQ(p.SelectCalibrationFile("Positive.ver"), 1);
+    EXPECT_EQ(p.SelectCalibrationFile("Positive.ver"), 0) << "no reference yet";
     CDib picture;
-    picture.Create(4, 4, 24, 300);
+    picture.Create(64, 48, 24, 300);
+    std::memset(picture.Pixels(), 200, picture.PixelBytes());
     EXPECT_EQ(p.Calibrate(picture), 1);
     EXPECT_EQ(p.BuildProfileDocument(), before);
 }

@@ -397,6 +397,26 @@ TEST(RestorationTest, ToneCurveAndColourEnhancementComeLast)
             worst = std::max(worst, std::abs(picture.Row(y)[i] - (255 - original.Row(y)[i])));
     EXPECT_LE(worst, 3);
 
+    // A table as profile files leave it (entries up to 254, the last one 0)
+    // is the identity: white stays white.
+    CDib same(original);
+    for (int i = 0; i < 255; ++i)
+        block.gTable[i] = std::uint8_t(i);
+    block.gTable[255] = 0;
+    ASSERT_TRUE(RestorePicture(block, same.Pixels()));
+    int whites = 0;
+    for (int y = 0; y < 120; ++y)
+        for (int i = 0; i < 3 * 160; ++i)
+        {
+            ASSERT_NEAR(same.Row(y)[i], original.Row(y)[i], 4);
+            if (original.Row(y)[i] == 255)
+            {
+                ++whites;
+                ASSERT_GE(same.Row(y)[i], 253);
+            }
+        }
+    EXPECT_GT(whites, 0);
+
     // An all-zero table (a profile without one) is no curve; enhancement
     // moves colours away from grey and leaves greys alone.
     CDib enhanced(original);
