@@ -2,17 +2,16 @@
 
 #include "imaging/ImageKernels.h"
 #include "imaging/ScanTransfer.h"
-#include "imaging/codecs/AtomicFile.h"
 #include "imaging/codecs/FileBytes.h"
 #include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/AtomicFile.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace tavrel
@@ -210,16 +209,8 @@ bool FlatFieldMap::Save(const std::string& path) const
     }
     PutU32(bytes, Crc(bytes.data(), bytes.size()));
 
-    CAtomicFile file(path);
-    if (!file.IsOpen())
-        return false;
-    std::FILE* out = std::fopen(file.TempPath().c_str(), "wb");
-    if (out == nullptr)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (std::fclose(out) != 0 || !written)
-        return false;
-    return file.Commit();
+    return WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 bool FlatFieldMap::Apply(CDib& frame) const
