@@ -35,16 +35,71 @@ constexpr int kLumaRadius = 2;
 constexpr int kColourRadius = 3;
 constexpr int kMaxRadius = 12;
 
+// Working memory is kept for the next picture of the same size: memory
+// fresh from the system comes zeroed page by page, which for the tens of
+// megabytes of planes costs more than the filter itself.
+class StorePool
+{
+public:
+    static tavrel::imaging::PixelStore Take(std::size_t bytes)
+    {
+        {
+            std::lock_guard lock(Mutex());
+            auto& kept = Kept();
+            for (auto it = kept.begin(); it != kept.end(); ++it)
+            {
+                if (it->Size() == bytes)
+                {
+                    tavrel::imaging::PixelStore store = std::move(*it);
+                    kept.erase(it);
+                    return store;
+                }
+            }
+        }
+        return tavrel::imaging::PixelStore(bytes);
+    }
+
+    static void Give(tavrel::imaging::PixelStore store)
+    {
+        std::lock_guard lock(Mutex());
+        auto& kept = Kept();
+        // Only the latest size is worth keeping.
+        if (!kept.empty() && kept.front().Size() != store.Size())
+            kept.clear();
+        if (kept.size() < kKeep)
+            kept.push_back(std::move(store));
+    }
+
+private:
+    static constexpr std::size_t kKeep = 10;
+    static std::mutex& Mutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static std::vector<tavrel::imaging::PixelStore>& Kept()
+    {
+        static std::vector<tavrel::imaging::PixelStore> kept;
+        return kept;
+    }
+};
+
 class Plane
 {
 public:
-    // Large planes are served as huge pages: first-touch faults on fresh
-    // 4 KiB pages would cost more than the filter.
     Plane(int width, int height)
         : m_width(width), m_height(height),
-          m_store(std::size_t(width) * std::size_t(height) * sizeof(float))
+          m_store(StorePool::Take(std::size_t(width) * std::size_t(height) * sizeof(float)))
     {
     }
+    ~Plane()
+    {
+        if (m_store.Data() != nullptr)
+            StorePool::Give(std::move(m_store));
+    }
+    Plane(Plane&&) = default;
+    Plane& operator=(Plane&&) = delete;
+
     int Width() const { return m_width; }
     int Height() const { return m_height; }
     float* Row(int y) { return Data() + std::size_t(y) * std::size_t(m_width); }
