@@ -16,18 +16,7 @@ if [ ! -x "$bench" ]; then
     exit 1
 fi
 
-install_missing() {
-    # $1 test command, $2... Debian packages
-    check=$1
-    shift
-    if ! sh -c "$check" >/dev/null 2>&1; then
-        if [ "$(id -u)" = 0 ]; then
-            DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" >/dev/null 2>&1
-        elif command -v sudo >/dev/null 2>&1; then
-            sudo -n env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$@" >/dev/null 2>&1
-        fi
-    fi
-}
+. "$here/peers/common.sh"
 install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
 install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
 
@@ -45,10 +34,7 @@ else
     echo "peer: libvips missing, skipped" >&2
 fi
 
-im=
-for c in /usr/bin/magick /usr/bin/convert-im6.q16; do
-    [ -x "$c" ] && im=$c && break
-done
+im=$(find_imagemagick)
 if [ -n "$im" ]; then
     echo "peer: ImageMagick ($im)" >&2
     # The picture in ImageMagick's own memory-mapped format, so reading costs

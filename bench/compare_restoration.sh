@@ -17,6 +17,14 @@ if [ ! -x "$bench" ]; then
     echo "no $bench: build the restoration_bench target first" >&2
     exit 1
 fi
+. "$here/peers/common.sh"
+install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
+install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
+
+. "$here/peers/common.sh"
+install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
+install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
+
 "$bench" --write-picture="$work/grain.ppm" || exit 1
 
 echo "ours: restoration_bench" >&2
@@ -31,10 +39,7 @@ else
     echo "peer: libvips (libvips-dev) missing, skipped" >&2
 fi
 
-im=
-for c in /usr/bin/magick /usr/bin/convert-im6.q16; do
-    [ -x "$c" ] && im=$c && break
-done
+im=$(find_imagemagick)
 if [ -n "$im" ]; then
     echo "peer: ImageMagick ($im)" >&2
     "$im" "$work/grain.ppm" "$work/grain.mpc"

@@ -136,12 +136,5 @@ BENCHMARK(BM_ResampleTo640)->Apply(Configure);
 
 int main(int argc, char** argv)
 {
-    const std::string flag = "--write-picture=";
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], flag.c_str(), flag.size()) == 0)
-            return tavrel::benchpicture::WritePpm(argv[i] + flag.size()) ? 0 : 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tavrel::benchpicture::BenchmarkMain(argc, argv);
 }

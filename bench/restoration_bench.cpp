@@ -17,15 +17,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <optional>
-#include <string>
+
+namespace tavrel::bench
+{
 
 namespace
 {
 
 using benchpicture::kHeight;
 using benchpicture::kWidth;
-using namespace tavrel;
 using namespace tavrel::restoration;
 
 void Configure(benchmark::internal::Benchmark* b)
@@ -97,53 +97,49 @@ void BM_Denoise(benchmark::State& state)
         });
 }
 
-void BM_WhiteBalance(benchmark::State& state)
+// RestorePicture with the block's switches set by `ask`.
+template <typename Fill, typename Ask>
+void RunRestoration(benchmark::State& state, Fill fill, Ask ask)
 {
-    Run(state, FillPhoto,
-        [](CDib& p)
+    Run(state, fill,
+        [&](CDib& p)
         {
             RestorationParams block = Block(p);
-            block.AWB_En = 1;
+            ask(block);
             RestorePicture(block, p.Pixels());
         });
+}
+
+void BM_WhiteBalance(benchmark::State& state)
+{
+    RunRestoration(state, FillPhoto, [](RestorationParams& b) { b.AWB_En = 1; });
 }
 
 void BM_Exposure(benchmark::State& state)
 {
-    Run(state, FillPhoto,
-        [](CDib& p)
-        {
-            RestorationParams block = Block(p);
-            block.AE_En = 1;
-            RestorePicture(block, p.Pixels());
-        });
+    RunRestoration(state, FillPhoto, [](RestorationParams& b) { b.AE_En = 1; });
+}
+
+void AskNegative(RestorationParams& b)
+{
+    b.negative = 1;
+    b.AWB_En = 1;
+    b.AE_En = 1;
 }
 
 void BM_NegativeBalanceAndExposure(benchmark::State& state)
 {
-    Run(state, FillInvertedNegative,
-        [](CDib& p)
-        {
-            RestorationParams block = Block(p);
-            block.negative = 1;
-            block.AWB_En = 1;
-            block.AE_En = 1;
-            RestorePicture(block, p.Pixels());
-        });
+    RunRestoration(state, FillInvertedNegative, AskNegative);
 }
 
 void BM_WholeRestoration(benchmark::State& state)
 {
-    Run(state, FillInvertedNegative,
-        [](CDib& p)
-        {
-            RestorationParams block = Block(p);
-            block.negative = 1;
-            block.AWB_En = 1;
-            block.AE_En = 1;
-            block.denoiseSwitch = 1;
-            RestorePicture(block, p.Pixels());
-        });
+    RunRestoration(state, FillInvertedNegative,
+                   [](RestorationParams& b)
+                   {
+                       AskNegative(b);
+                       b.denoiseSwitch = 1;
+                   });
 }
 
 const FlatFieldMap& LensMap()
@@ -276,14 +272,9 @@ BENCHMARK(BM_StillChainRestoredDenoised)->Apply(Configure);
 BENCHMARK(BM_PreviewChainPlain)->Apply(Configure);
 BENCHMARK(BM_PreviewChainRestored)->Apply(Configure);
 
+} // namespace tavrel::bench
+
 int main(int argc, char** argv)
 {
-    const std::string flag = "--write-picture=";
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], flag.c_str(), flag.size()) == 0)
-            return benchpicture::WritePpm(argv[i] + flag.size()) ? 0 : 1;
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return tavrel::benchpicture::BenchmarkMain(argc, argv);
 }

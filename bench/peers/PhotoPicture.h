@@ -3,8 +3,11 @@
 // gradients, a few hard-edged shapes) with film grain, the same bytes on
 // every run so that our figures and the peers' refer to one picture.
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,20 @@ inline bool WritePpm(const std::string& path)
         std::fwrite(line.data(), 1, line.size(), f);
     }
     return std::fclose(f) == 0;
+}
+
+// main() of a benchmark over this picture: `--write-picture=PATH` writes the
+// picture for the peer programs and exits, anything else runs the benchmarks.
+inline int BenchmarkMain(int argc, char** argv)
+{
+    const char* flag = "--write-picture=";
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0)
+            return WritePpm(argv[i] + std::strlen(flag)) ? 0 : 1;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace tavrel::benchpicture

@@ -8,33 +8,13 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
-#include <time.h>
 #include <vips/vips.h>
+
+#include "PeerTiming.h"
 
 #define RUNS 5
 
-static double now_ms(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static double cpu_ms(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static int cmp(const void *a, const void *b)
-{
-    double x = *(const double *)a, y = *(const double *)b;
-    return x < y ? -1 : x > y;
-}
-
-static int run(VipsImage *in, const char *op, VipsImage **out)
+static int run(VipsImage* in, const char* op, VipsImage** out)
 {
     if (!strcmp(op, "median3"))
         return vips_median(in, out, 3, NULL);
@@ -45,27 +25,29 @@ static int run(VipsImage *in, const char *op, VipsImage **out)
     return -1;
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (VIPS_INIT(argv[0]) || argc < 2)
         return 1;
     vips_cache_set_max(0);
     vips_concurrency_set(2);
-    VipsImage *file = vips_image_new_from_file(argv[1], "access", VIPS_ACCESS_RANDOM, NULL);
+    VipsImage* file = vips_image_new_from_file(argv[1], "access", VIPS_ACCESS_RANDOM, NULL);
     if (!file)
         return 1;
-    VipsImage *in = vips_image_copy_memory(file);
+    VipsImage* in = vips_image_copy_memory(file);
     g_object_unref(file);
-    const char *ops[] = {"median3", "median5", "gaussblur"};
-    for (int k = 0; k < 3; k++) {
+    const char* ops[] = {"median3", "median5", "gaussblur"};
+    for (int k = 0; k < 3; k++)
+    {
         double ms[RUNS], cpu = 1e30;
-        for (int i = 0; i < RUNS; i++) {
+        for (int i = 0; i < RUNS; i++)
+        {
             double t0 = now_ms(), c0 = cpu_ms();
-            VipsImage *pipe = NULL;
+            VipsImage* pipe = NULL;
             if (run(in, ops[k], &pipe))
                 return 1;
             size_t size;
-            void *bytes = vips_image_write_to_memory(pipe, &size);
+            void* bytes = vips_image_write_to_memory(pipe, &size);
             ms[i] = now_ms() - t0;
             if (cpu_ms() - c0 < cpu)
                 cpu = cpu_ms() - c0;

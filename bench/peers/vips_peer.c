@@ -5,23 +5,11 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 #include <vips/vips.h>
 
+#include "PeerTiming.h"
+
 #define RUNS 7
-
-static double now_ms(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static int cmp(const void* a, const void* b)
-{
-    double x = *(const double*)a, y = *(const double*)b;
-    return x < y ? -1 : x > y;
-}
 
 /* Saturation 30 as one 3x3 matrix: keep BT.601 luma, scale the rest by 1.3. */
 static VipsImage* saturation_matrix(void)

@@ -124,4 +124,15 @@ void FillPhotoLike(CDib& picture, unsigned seed)
     }
 }
 
+MeanColour MeanAround(const CDib& picture, int x, int y, int half)
+{
+    long sum[3] = {};
+    long n = 0;
+    for (int j = y - half; j < y + half; ++j)
+        for (int i = x - half; i < x + half; ++i, ++n)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += picture.Row(j)[3 * i + c];
+    return {int(sum[2] / n), int(sum[1] / n), int(sum[0] / n)};
+}
+
 } // namespace tavrel::test

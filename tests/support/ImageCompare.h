@@ -35,4 +35,12 @@ void FillPattern(CDib& picture, int width, int height, int seed = 0);
 // A picture with smooth gradients and deterministic grain, as film scans look.
 void FillPhotoLike(CDib& picture, unsigned seed = 1);
 
+// Mean red, green and blue of a 24-bit picture over the square of side
+// 2 × half around (x, y).
+struct MeanColour
+{
+    int r, g, b;
+};
+MeanColour MeanAround(const CDib& picture, int x, int y, int half);
+
 } // namespace tavrel::test

@@ -14,6 +14,9 @@
 #include <iterator>
 #include <random>
 
+namespace tavrel::test
+{
+
 namespace
 {
 
@@ -30,24 +33,15 @@ protected:
         return path;
     }
 
-    tavrel::test::Sandbox sandbox;
+    Sandbox sandbox;
 };
 
-struct Rgb
-{
-    int r, g, b;
-};
+using Rgb = MeanColour;
 
-Rgb MeanAround(const CDib& picture, double u, double v, int half)
+// At a place given as fractions of the picture's width and height.
+Rgb MeanAt(const CDib& picture, double u, double v, int half)
 {
-    const int x = int(u * picture.Width()), y = int(v * picture.Height());
-    long sum[3] = {};
-    long n = 0;
-    for (int j = y - half; j < y + half; ++j)
-        for (int i = x - half; i < x + half; ++i, ++n)
-            for (int c = 0; c < 3; ++c)
-                sum[c] += picture.Row(j)[3 * i + c];
-    return {int(sum[2] / n), int(sum[1] / n), int(sum[0] / n)};
+    return MeanAround(picture, int(u * picture.Width()), int(v * picture.Height()), half);
 }
 
 // The simulated scanner's frame of the test slide on colour negative film.
@@ -55,10 +49,10 @@ CDib NegativeFrame(int width, int height)
 {
     CDib frame;
     frame.Create(width, height, 24, 300);
-    tavrel::SlideConditions negative;
-    negative.film = tavrel::HolderFilm::Negative;
-    negative.sensor = tavrel::SensorFilmType::Negative;
-    tavrel::RenderSlideRgb24(negative, width, height, frame.Pixels(), std::size_t(frame.RowSize()));
+    SlideConditions negative;
+    negative.film = HolderFilm::Negative;
+    negative.sensor = SensorFilmType::Negative;
+    RenderSlideRgb24(negative, width, height, frame.Pixels(), std::size_t(frame.RowSize()));
     return frame;
 }
 
@@ -93,19 +87,19 @@ TEST_F(ShippedProfile, NegativeComesOutAsANeutralPositiveAndThePreviewShowsIt)
     for (int step = 1; step < 10; ++step)
     {
         const double u = 0.06 + 0.88 * (step + 0.5) / 11;
-        const Rgb grey = MeanAround(still, u, 0.86, 8);
+        const Rgb grey = MeanAt(still, u, 0.86, 8);
         EXPECT_NEAR(grey.r, grey.g, 6) << "step " << step;
         EXPECT_NEAR(grey.b, grey.g, 6) << "step " << step;
         EXPECT_GT(grey.g, previous + 8) << "step " << step;
         previous = grey.g;
-        const Rgb shown = MeanAround(preview, u, 0.86, 2);
+        const Rgb shown = MeanAt(preview, u, 0.86, 2);
         EXPECT_NEAR(shown.g, grey.g, 12) << "step " << step;
         EXPECT_NEAR(shown.r - shown.b, grey.r - grey.b, 8) << "step " << step;
     }
     // The sky is blue again, the ground is not.
-    const Rgb sky = MeanAround(still, 0.3, 0.2, 8);
+    const Rgb sky = MeanAt(still, 0.3, 0.2, 8);
     EXPECT_GT(sky.b, sky.r + 30);
-    const Rgb ground = MeanAround(still, 0.65, 0.36, 8);
+    const Rgb ground = MeanAt(still, 0.65, 0.36, 8);
     EXPECT_GT(ground.r, ground.b);
 }
 
@@ -118,7 +112,7 @@ TEST_F(ShippedProfile, RemoveNoiseBoxDenoisesStoredPicturesAndIsKeptWithTheProfi
 
     CDib clean;
     clean.Create(400, 300, 24, 300);
-    tavrel::RenderSlideRgb24({}, 400, 300, clean.Pixels(), std::size_t(clean.RowSize()));
+    RenderSlideRgb24({}, 400, 300, clean.Pixels(), std::size_t(clean.RowSize()));
     CDib noisy(clean);
     std::mt19937 random(3);
     std::normal_distribution<double> noise(0.0, 10.0);
@@ -147,3 +141,5 @@ TEST_F(ShippedProfile, RemoveNoiseBoxDenoisesStoredPicturesAndIsKeptWithTheProfi
     ASSERT_EQ(reloaded.LoadProfile(path), 1);
     EXPECT_EQ(reloaded.GetDenoiseEnabled(), 1);
 }
+
+} // namespace tavrel::test

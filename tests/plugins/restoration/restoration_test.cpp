@@ -5,6 +5,7 @@
 #include "plugins/Denoise.h"
 #include "plugins/Restoration.h"
 #include "shared/camera/SimulatedFrames.h"
+#include "support/ImageCompare.h"
 
 #include <gtest/gtest.h>
 
@@ -83,22 +84,7 @@ RestorationParams Block(const CDib& picture)
     return block;
 }
 
-struct Rgb
-{
-    int r, g, b;
-};
-
-// Mean colour of a square of side 2·half around (x, y).
-Rgb MeanAround(const CDib& picture, int x, int y, int half)
-{
-    long sum[3] = {};
-    long n = 0;
-    for (int j = y - half; j < y + half; ++j)
-        for (int i = x - half; i < x + half; ++i, ++n)
-            for (int c = 0; c < 3; ++c)
-                sum[c] += picture.Row(j)[3 * i + c];
-    return {int(sum[2] / n), int(sum[1] / n), int(sum[0] / n)};
-}
+using Rgb = MeanColour;
 
 int Luma(const Rgb& c)
 {
