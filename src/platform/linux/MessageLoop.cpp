@@ -152,9 +152,10 @@ bool MessageLoop::Invoke(const std::function<void()>& work)
     return false;
 }
 
-UiDispatcher MessageLoop::Dispatcher()
+bool MessageLoop::IsLoopThread() const
 {
-    return [this](const std::function<void()>& work) { return Invoke(work); };
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->running && m_impl->loopThread == std::this_thread::get_id();
 }
 
 void MessageLoop::SetTimer(unsigned id, std::chrono::milliseconds period,
