@@ -2,8 +2,8 @@
 // The capture program's main dialog as the other programs see it: window
 // class "Tavrel Camera", the instance mark, the mode answer and WM_CLOSE.
 
-#include "capture/app/QtDispatcher.h"
 #include "platform/Desktop.h"
+#include "platform/qt/QtWindowBinding.h"
 
 #include <QDialog>
 
@@ -20,20 +20,21 @@ public:
     CaptureDialog(int captureMode, bool verifyOnStart, QWidget* parent = nullptr);
     ~CaptureDialog() override;
 
-    HWND Handle() const;
+    HWND Handle() const { return m_window->Handle(); }
+
+    // Escape and IDCANCEL take the orderly way out, as WM_CLOSE does.
+    void reject() override { close(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    LRESULT OnMessage(const Message& message);
-    void ExitDialog();
+    void Unmark();
 
     int m_captureMode;
     bool m_verifyOnStart;
     bool m_marked = false;
-    QtDispatcher m_dispatcher;
-    std::unique_ptr<WindowEndpoint> m_endpoint;
+    std::unique_ptr<QtWindowBinding> m_window;
 };
 
 } // namespace tavrel

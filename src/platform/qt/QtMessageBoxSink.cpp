@@ -1,10 +1,15 @@
 #include "platform/qt/QtMessageBoxSink.h"
 
+#include "platform/qt/Controls.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+
+#include <utility>
 
 namespace tavrel
 {
@@ -33,6 +38,16 @@ int ShowOnGuiThread(const std::string& text, const std::string& caption, unsigne
     default:
         box.setStandardButtons(QMessageBox::Ok);
         break;
+    }
+    // Numbered as the box's buttons are, so WM_COMMAND IDOK answers it.
+    const std::pair<QMessageBox::StandardButton, int> ids[] = {{QMessageBox::Ok, IDOK},
+                                                               {QMessageBox::Cancel, IDCANCEL},
+                                                               {QMessageBox::Yes, IDYES},
+                                                               {QMessageBox::No, IDNO}};
+    for (const auto& [button, id] : ids)
+    {
+        if (QAbstractButton* control = box.button(button))
+            SetControlId(control, id);
     }
     switch (box.exec())
     {

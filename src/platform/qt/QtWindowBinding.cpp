@@ -1,13 +1,13 @@
 #include "platform/qt/QtWindowBinding.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
+#include "platform/MessageBox.h"
+#include "platform/qt/Controls.h"
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMetaObject>
+
+#include <cstdio>
 
 namespace tavrel
 {
@@ -19,90 +19,132 @@ constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWMINIMIZED = 2;
 constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_MINIMIZE = 6;
+constexpr WPARAM kAcceleratorCode = 1;
 
-bool OnGuiThread()
+// Trace lines of the programs ("Pelidor: brought to the front").
+void Trace(const char* what, int value = -1)
 {
-    return QCoreApplication::instance() &&
-           QThread::currentThread() == QCoreApplication::instance()->thread();
+    const QByteArray name = QCoreApplication::applicationName().toLocal8Bit();
+    if (value >= 0)
+        std::fprintf(stderr, "%s: %s %d\n", name.constData(), what, value);
+    else
+        std::fprintf(stderr, "%s: %s\n", name.constData(), what);
 }
 
 } // namespace
 
-struct QtWindowBinding::DispatchState
+// What the endpoint's handler reaches; cut off when the binding goes, since
+// a same-process send can reach the endpoint without the loop.
+struct QtWindowBinding::Target
 {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool closed = false;
-    int running = 0; // dispatched work being run on the GUI thread now
-    QObject* context = nullptr;
+    QtWindowBinding* binding = nullptr;
 };
 
-UiDispatcher QtWindowBinding::GuiDispatcher(std::shared_ptr<DispatchState> state)
+QtWindowBinding::QtWindowBinding(QWidget* widget, const std::string& className, Handler fallback)
+    : m_widget(widget), m_fallback(std::move(fallback)), m_context(std::make_unique<QObject>()),
+      m_target(std::make_shared<Target>(Target{this})), m_loop(std::make_unique<QtEventLoop>())
 {
-    return [state](const std::function<void()>& work) -> bool
-    {
-        if (OnGuiThread())
+    const std::string title = widget ? widget->windowTitle().toStdString() : std::string();
+    std::weak_ptr<Target> target = m_target;
+    m_endpoint = WindowEndpoint::Create(
+        className, title,
+        [target](const Message& message, std::vector<std::uint8_t>& reply) -> LRESULT
         {
-            work();
-            return true;
-        }
-        enum class Job
-        {
-            Queued,
-            Running,
-            Done,
-            Cancelled
-        };
-        auto job = std::make_shared<Job>(Job::Queued);
-        std::unique_lock lock(state->mutex);
-        if (state->closed || !state->context)
-            return false;
-        // Runs while the caller waits below, or never: it may refer to the
-        // caller's objects.
-        QMetaObject::invokeMethod(
-            state->context,
-            [state, job, &work]
-            {
-                {
-                    std::lock_guard runLock(state->mutex);
-                    if (*job == Job::Cancelled)
-                        return;
-                    *job = Job::Running;
-                    ++state->running;
-                }
-                work();
-                std::lock_guard doneLock(state->mutex);
-                --state->running;
-                *job = Job::Done;
-                state->changed.notify_all();
-            },
-            Qt::QueuedConnection);
-        state->changed.wait(
-            lock, [&] { return *job == Job::Done || (state->closed && *job == Job::Queued); });
-        if (*job == Job::Done)
-            return true;
-        *job = Job::Cancelled;
-        return false;
-    };
+            const auto t = target.lock();
+            return t && t->binding ? t->binding->OnMessage(message, reply) : 0;
+        },
+        m_loop->Dispatcher());
+    if (!m_endpoint)
+        return;
+    m_hwnd = m_endpoint->Handle();
+    if (!widget)
+        return;
+    widget->setProperty(kWindowHandleProperty, QVariant::fromValue<qulonglong>(m_hwnd));
+    SetUpWindowOps();
+    WindowEndpoint* endpoint = m_endpoint.get();
+    QObject::connect(widget, &QWidget::windowTitleChanged, m_context.get(),
+                     [endpoint](const QString& text) { endpoint->SetTitle(text.toStdString()); });
 }
 
-QtWindowBinding::QtWindowBinding(QWidget* widget, const std::string& className,
-                                 WindowEndpoint::Handler handler)
-    : m_widget(widget), m_context(std::make_unique<QObject>()),
-      m_state(std::make_shared<DispatchState>())
+QtWindowBinding::~QtWindowBinding()
 {
-    m_state->context = m_context.get();
-    const std::string title = widget ? widget->windowTitle().toStdString() : std::string();
-    m_endpoint =
-        WindowEndpoint::Create(className, title, std::move(handler), GuiDispatcher(m_state));
-    if (!m_endpoint || !widget)
-        return;
+    m_target->binding = nullptr;
+    if (m_widget && HandleOf(m_widget) == m_hwnd)
+        m_widget->setProperty(kWindowHandleProperty, QVariant());
+    m_context.reset();
+    // Senders waiting for the GUI thread give up, queued messages are dropped.
+    m_loop->Stop();
+    if (m_loop->Running() > 0 && QCoreApplication::instance())
+    {
+        // Destroyed from inside one of its own handlers (a close that ends
+        // the dialog): the endpoint's thread waits for that handler, so the
+        // endpoint goes once the handler has returned, on the GUI thread.
+        std::shared_ptr<WindowEndpoint> endpoint(std::move(m_endpoint));
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [endpoint] {}, Qt::QueuedConnection);
+    }
+    m_endpoint.reset();
+    m_loop.reset();
+}
 
-    QPointer<QWidget> target = widget;
+HWND QtWindowBinding::HandleOf(const QWidget* widget)
+{
+    return widget ? widget->property(kWindowHandleProperty).toULongLong() : 0;
+}
+
+void QtWindowBinding::SetMessageHandler(UINT message, Handler handler)
+{
+    m_handlers[message] = std::move(handler);
+}
+
+void QtWindowBinding::SetCommandHandler(unsigned id, std::function<void()> handler)
+{
+    m_commands[id] = std::move(handler);
+}
+
+LRESULT QtWindowBinding::OnMessage(const Message& message, std::vector<std::uint8_t>& reply)
+{
+    const auto handler = m_handlers.find(message.message);
+    if (handler != m_handlers.end() && handler->second)
+        return handler->second(message, reply);
+
+    if (message.message == WM_COMMAND)
+    {
+        const unsigned id = message.wParam & 0xFFFF;
+        const WPARAM code = (message.wParam >> 16) & 0xFFFF;
+        const auto command = m_commands.find(id);
+        if (command != m_commands.end() && (code == BN_CLICKED || code == kAcceleratorCode))
+        {
+            command->second();
+            return 0;
+        }
+        if (code == BN_CLICKED && ClickCommand(m_widget, static_cast<int>(id)))
+            return 0;
+        // A dialog's own answer to OK and Cancel without buttons of theirs
+        // (Escape, a command from another thread or program).
+        auto* dialog = qobject_cast<QDialog*>(m_widget.data());
+        if (dialog && code == BN_CLICKED && (id == IDOK || id == IDCANCEL))
+        {
+            id == IDOK ? dialog->accept() : dialog->reject();
+            return 0;
+        }
+    }
+    else if (message.message == WM_CLOSE && m_widget)
+    {
+        m_widget->close();
+        return 0;
+    }
+    return m_fallback ? m_fallback(message, reply) : 0;
+}
+
+void QtWindowBinding::SetUpWindowOps()
+{
+    QPointer<QWidget> target = m_widget;
     WindowEndpoint::WindowOps ops;
     ops.isIconic = [target] { return target && target->isMinimized(); };
     ops.showWindow = [target](int command)
     {
+        Trace("show window", command);
         if (!target)
             return;
         switch (command)
@@ -128,6 +170,7 @@ QtWindowBinding::QtWindowBinding(QWidget* widget, const std::string& className,
     };
     ops.setForeground = [target]
     {
+        Trace("brought to the front");
         if (!target)
             return;
         target->raise();
@@ -147,33 +190,6 @@ QtWindowBinding::QtWindowBinding(QWidget* widget, const std::string& className,
                                 rect.bottom - rect.top);
     };
     m_endpoint->SetWindowOps(std::move(ops));
-
-    WindowEndpoint* endpoint = m_endpoint.get();
-    QObject::connect(widget, &QWidget::windowTitleChanged, m_context.get(),
-                     [endpoint](const QString& text) { endpoint->SetTitle(text.toStdString()); });
-}
-
-QtWindowBinding::~QtWindowBinding()
-{
-    bool insideHandler = false;
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->closed = true;
-        m_state->context = nullptr;
-        insideHandler = m_state->running > 0 && OnGuiThread();
-        m_state->changed.notify_all();
-    }
-    // Queued work not yet started is dropped with its context.
-    m_context.reset();
-    if (!insideHandler)
-    {
-        m_endpoint.reset();
-        return;
-    }
-    // Destroyed from inside one of its own handlers (a close that deletes
-    // the widget): the endpoint waits for that handler, so it must be
-    // taken down once the handler has returned.
-    std::thread([endpoint = std::move(m_endpoint)]() mutable { endpoint.reset(); }).detach();
 }
 
 } // namespace tavrel

@@ -1,19 +1,20 @@
-#include "support/Sandbox.h"
-
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/Controls.h"
 #include "platform/qt/QtMessageBoxSink.h"
 #include "platform/qt/QtWindowBinding.h"
+#include "support/Sandbox.h"
+#include "support/qt/QtTestApp.h"
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QMetaObject>
+#include <QAction>
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 
 namespace tavrel::test
@@ -22,39 +23,18 @@ namespace tavrel::test
 namespace
 {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "tavrel_platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time a static
-    // application object would be.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// Runs `call` on another thread while the GUI thread keeps its event loop
-// going, as a second program sending to this one would.
-void FromOtherThread(const std::function<void()>& call)
-{
-    QEventLoop loop;
-    std::thread sender(
-        [&]
-        {
-            call();
-            QMetaObject::invokeMethod(
-                &loop, [&] { loop.quit(); }, Qt::QueuedConnection);
-        });
-    loop.exec();
-    sender.join();
-}
-
-class QtBinding : public ::testing::Test
+class QtBinding : public QtTest
 {
 protected:
-    void SetUp() override { App(); }
     Sandbox m_sandbox;
 };
+
+SendResult SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam = 0)
+{
+    SendResult sent;
+    FromOtherThread([&] { sent = Desktop::SendMessage(hwnd, message, wParam); });
+    return sent;
+}
 
 TEST_F(QtBinding, HandlerRunsOnTheGuiThread)
 {
@@ -69,17 +49,17 @@ TEST_F(QtBinding, HandlerRunsOnTheGuiThread)
                             });
     ASSERT_TRUE(binding.IsValid());
     EXPECT_EQ(Desktop::FindWindow("TestFrame", std::string("Frame")), binding.Handle());
+    EXPECT_EQ(QtWindowBinding::HandleOf(&widget), binding.Handle());
 
-    SendResult sent;
-    FromOtherThread([&] { sent = Desktop::SendMessage(binding.Handle(), WM_USER, 41); });
+    const SendResult sent = SendFromOtherThread(binding.Handle(), WM_USER, 41);
     EXPECT_TRUE(sent.delivered);
     EXPECT_EQ(sent.result, 42);
-    EXPECT_EQ(handlerThread, App().thread());
+    EXPECT_EQ(handlerThread, TestApplication().thread());
 
     // From the GUI thread itself the call is direct.
     handlerThread = nullptr;
     EXPECT_EQ(Desktop::SendMessage(binding.Handle(), WM_USER, 1).result, 2);
-    EXPECT_EQ(handlerThread, App().thread());
+    EXPECT_EQ(handlerThread, TestApplication().thread());
 
     widget.setWindowTitle("Renamed");
     EXPECT_EQ(Desktop::GetWindowText(binding.Handle()), "Renamed");
@@ -89,9 +69,7 @@ TEST_F(QtBinding, WindowRequestsActOnTheWidget)
 {
     QWidget widget;
     widget.show();
-    QtWindowBinding binding(&widget, "TestFrame",
-                            [](const Message&, std::vector<std::uint8_t>&) -> LRESULT
-                            { return 0; });
+    QtWindowBinding binding(&widget, "TestFrame");
     ASSERT_TRUE(binding.IsValid());
     const HWND hwnd = binding.Handle();
 
@@ -119,19 +97,140 @@ TEST_F(QtBinding, WindowRequestsActOnTheWidget)
     EXPECT_FALSE(Desktop::IsIconic(hwnd));
 }
 
+TEST_F(QtBinding, CommandClicksTheNumberedControlThroughItsHandler)
+{
+    QDialog window;
+    auto* capture = new QPushButton("拍摄", &window);
+    SetControlId(capture, 1028);
+    auto* disabled = new QPushButton("x", &window);
+    SetControlId(disabled, 1039);
+    disabled->setEnabled(false);
+    auto* denoise = new QCheckBox(&window);
+    SetControlId(denoise, 1040);
+    denoise->hide(); // cut off by the dialog's height, still a command
+    auto* about = new QAction(&window);
+    SetCommandId(about, 32901);
+    // A dialog opened over the window has controls of its own.
+    auto* over = new QDialog(&window);
+    SetControlId(new QPushButton(over), 1030);
+
+    int captureClicks = 0;
+    int disabledClicks = 0;
+    int aboutTriggers = 0;
+    int overClicks = 0;
+    int internal = 0;
+    std::vector<WPARAM> unhandled;
+    QObject::connect(capture, &QPushButton::clicked, [&] { ++captureClicks; });
+    QObject::connect(disabled, &QPushButton::clicked, [&] { ++disabledClicks; });
+    QObject::connect(about, &QAction::triggered, [&] { ++aboutTriggers; });
+    QObject::connect(over->findChild<QPushButton*>(), &QPushButton::clicked, [&] { ++overClicks; });
+
+    QtWindowBinding binding(&window, "Tavrel Camera",
+                            [&](const Message& message, std::vector<std::uint8_t>&) -> LRESULT
+                            {
+                                if (message.message == WM_COMMAND)
+                                    unhandled.push_back(message.wParam);
+                                return 0;
+                            });
+    binding.SetCommandHandler(2001, [&] { ++internal; });
+    const HWND hwnd = binding.Handle();
+
+    EXPECT_TRUE(SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1028)).delivered);
+    EXPECT_EQ(captureClicks, 1);
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1040));
+    EXPECT_TRUE(denoise->isChecked());
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(32901));
+    EXPECT_EQ(aboutTriggers, 1);
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(2001));
+    EXPECT_EQ(internal, 1);
+
+    // Not clicks: another notification, a disabled control, another
+    // window's control, a number nothing carries.
+    const WPARAM selectionChange = MakeCommandWParam(1028, 1 /*CBN_SELCHANGE*/);
+    SendFromOtherThread(hwnd, WM_COMMAND, selectionChange);
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1039));
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1030));
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(4242));
+    EXPECT_EQ(captureClicks, 1);
+    EXPECT_EQ(disabledClicks, 0);
+    EXPECT_EQ(overClicks, 0);
+    EXPECT_EQ(unhandled, (std::vector<WPARAM>{selectionChange, MakeCommandWParam(1039),
+                                              MakeCommandWParam(1030), MakeCommandWParam(4242)}));
+
+    // A posted command arrives too.
+    FromOtherThread([&] { Desktop::PostMessage(hwnd, WM_COMMAND, MakeCommandWParam(1028)); });
+    EXPECT_TRUE(SpinUntil([&] { return captureClicks == 2; }));
+}
+
+TEST_F(QtBinding, DialogsAreWindowsWhileShownAndCloseOnWmClose)
+{
+    QWidget main;
+    QtWindowBinding mainWindow(&main, "Pelidor");
+    QDialog dialog(&main);
+    dialog.setWindowTitle("镜头校正");
+    EXPECT_EQ(Desktop::FindWindow(kDialogClassName), 0u);
+    dialog.show();
+    const HWND hwnd = Desktop::FindWindow(kDialogClassName, std::string("镜头校正"));
+    ASSERT_NE(hwnd, 0u);
+    EXPECT_EQ(QtWindowBinding::HandleOf(&dialog), hwnd);
+    dialog.setWindowTitle("Lens calibration");
+    EXPECT_EQ(Desktop::GetWindowText(hwnd), "Lens calibration");
+
+    // The close ends the dialog from inside the window's own handler.
+    EXPECT_TRUE(SendFromOtherThread(hwnd, WM_CLOSE).delivered);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(SpinUntil([&] { return !Desktop::IsWindow(hwnd); }));
+    EXPECT_EQ(QtWindowBinding::HandleOf(&dialog), 0u);
+
+    // Shown again, it is a window again; a bound dialog is not bound twice.
+    dialog.show();
+    EXPECT_NE(Desktop::FindWindow(kDialogClassName), 0u);
+    QDialog bound;
+    QtWindowBinding own(&bound, "Tavrel Camera");
+    bound.show();
+    int dialogs = 0;
+    for (HWND w = Desktop::GetFirstWindow(); w; w = Desktop::GetNextWindow(w))
+        dialogs += Desktop::GetClassName(w) == kDialogClassName;
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(Desktop::IsWindow(mainWindow.Handle()));
+
+    // IDOK without an OK button of its own ends a dialog as accepted.
+    const HWND again = QtWindowBinding::HandleOf(&dialog);
+    FromOtherThread([&] { Desktop::PostMessage(again, WM_COMMAND, MakeCommandWParam(IDOK)); });
+    EXPECT_TRUE(SpinUntil([&] { return !dialog.isVisible() && !Desktop::IsWindow(again); }));
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(QtBinding, MessageBoxAnswersACommandForItsButton)
+{
+    HWND box = 0;
+    std::thread script(
+        [&]
+        {
+            WaitFor([&] { return (box = Desktop::FindWindow(kDialogClassName, "Tavrel")) != 0; });
+            Desktop::SendMessage(box, WM_COMMAND, MakeCommandWParam(IDCANCEL));
+        });
+    QtMessageBoxSink sink;
+    const int answer = sink.Show(0, "No device", "Tavrel", MB_OKCANCEL);
+    script.join();
+    ASSERT_NE(box, 0u);
+    EXPECT_EQ(answer, IDCANCEL);
+    EXPECT_TRUE(SpinUntil([&] { return !Desktop::IsWindow(box); }));
+}
+
 TEST_F(QtBinding, WindowGoesWithTheBinding)
 {
     QWidget widget;
     HWND hwnd = 0;
     {
-        QtWindowBinding binding(&widget, "TestFrame",
-                                [](const Message&, std::vector<std::uint8_t>&) -> LRESULT
-                                { return 0; });
+        QtWindowBinding binding(&widget, "TestFrame");
         hwnd = binding.Handle();
         EXPECT_TRUE(Desktop::IsWindow(hwnd));
     }
     EXPECT_FALSE(Desktop::IsWindow(hwnd));
     EXPECT_FALSE(Desktop::SendMessage(hwnd, WM_USER).delivered);
+    EXPECT_EQ(QtWindowBinding::HandleOf(&widget), 0u);
 }
 
 TEST_F(QtBinding, OffscreenKeepsTheRecordingSink)

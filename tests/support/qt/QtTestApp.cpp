@@ -1,5 +1,7 @@
 #include "support/qt/QtTestApp.h"
 
+#include "platform/qt/DialogWindows.h"
+
 #include <QEventLoop>
 #include <QMetaObject>
 #include <QTest>
@@ -43,6 +45,7 @@ void FromOtherThread(const std::function<void()>& call)
 QtTest::QtTest()
 {
     TestApplication();
+    BindDialogWindows();
 }
 
 } // namespace tavrel::test

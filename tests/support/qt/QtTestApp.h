@@ -25,7 +25,8 @@ bool SpinUntil(const std::function<bool()>& condition,
 // events, as a second program sending to this one would.
 void FromOtherThread(const std::function<void()>& call);
 
-// Fixture for tests of widgets and windows: the application is there.
+// Fixture for tests of widgets and windows: the application is there, and
+// dialogs are windows of the session as in the programs.
 class QtTest : public ::testing::Test
 {
 protected:
