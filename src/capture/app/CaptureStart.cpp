@@ -27,18 +27,10 @@ int WToI(const std::string& text)
 CaptureCommandLine ParseCaptureCommandLine(const std::vector<std::string>& args)
 {
     CaptureCommandLine line;
-    std::vector<std::string> rest;
-    for (const std::string& arg : args)
-    {
-        if (arg == "--simulated")
-            line.simulated = true;
-        else
-            rest.push_back(arg);
-    }
-    if (!rest.empty())
-        line.captureMode = WToI(rest.front());
+    if (!args.empty())
+        line.captureMode = WToI(args.front());
     std::string whole;
-    for (const std::string& arg : rest)
+    for (const std::string& arg : args)
         whole += (whole.empty() ? "" : " ") + arg;
     std::string lower;
     for (char c : whole)

@@ -1,6 +1,6 @@
 #pragma once
 // The capture program's command line: the mode as _wtoi reads the first
-// argument, "/Verify" as the whole argument text, and the scanner choice.
+// argument, and "/Verify" as the whole argument text.
 
 #include <string>
 #include <vector>
@@ -12,10 +12,10 @@ struct CaptureCommandLine
 {
     int captureMode = 0;
     bool verifyOnStart = false;
-    bool simulated = false;
 };
 
 int WToI(const std::string& text);
+// `args` without the program name and the options the start-up has read.
 CaptureCommandLine ParseCaptureCommandLine(const std::vector<std::string>& args);
 
 } // namespace tavrel

@@ -3,9 +3,8 @@
 #include "browser/UserFolders.h"
 #include "manager/app/MainFrame.h"
 #include "platform/Paths.h"
-#include "platform/qt/Translation.h"
 #include "shared/InstanceGuard.h"
-#include "shared/UiLanguage.h"
+#include "shared/qt/ProgramStart.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +55,7 @@ bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
         return false;
 
     // 2. The UI language, before any window exists.
-    m_translationLoaded = LoadUiTranslation(FindUiLanguageLibrary("Tavrel"));
+    m_translationLoaded = LoadUiLanguage("Tavrel");
 
     // 4. The skin: a style sheet; a missing file leaves the plain look. Given
     // to the application before any widget exists, so that each widget is

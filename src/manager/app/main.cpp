@@ -2,8 +2,7 @@
 
 #include "manager/app/MainFrame.h"
 #include "manager/app/PelidorApp.h"
-#include "platform/Paths.h"
-#include "shared/camera/CameraControl.h"
+#include "shared/qt/ProgramStart.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -13,8 +12,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 namespace tavrel
 {
@@ -53,27 +50,13 @@ int main(int argc, char** argv)
     // The frame may hide itself to finish a storage run; only its real
     // close ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i)
-        args.emplace_back(argv[i]);
-    const tavrel::PelidorCommandLine line = tavrel::ParsePelidorCommandLine(args);
-    const char* scanner = std::getenv("TAVREL_SCANNER");
-    if (line.simulated || (scanner && std::string(scanner) == "simulated"))
-    {
-        tavrel::SetScannerBackend(tavrel::ScannerBackend::Simulated);
-        // The capture program started from here uses the same scanner.
-        ::setenv("TAVREL_SCANNER", "simulated", 1);
-    }
-
-    std::string error;
-    if (!tavrel::PrepareProgramFolder(&error))
-        std::fprintf(stderr, "Pelidor: program folder: %s\n", error.c_str());
+    tavrel::ProgramStart start("Pelidor", argc, argv);
 
     tavrel::CPelidorApp pelidor;
-    if (!pelidor.InitInstance(args))
+    if (!pelidor.InitInstance(start.Arguments()))
     {
         if (pelidor.AnotherInstanceRuns())
-            std::fprintf(stderr, "Pelidor: already running\n");
+            start.Trace("already running");
         return 0;
     }
     QObject::connect(pelidor.MainFrame(), &tavrel::CMainFrame::closed, &app, &QApplication::quit,
@@ -81,7 +64,7 @@ int main(int argc, char** argv)
     tavrel::FirstPaintTrace trace;
     if (std::getenv("TAVREL_STARTUP_TRACE"))
         pelidor.MainFrame()->installEventFilter(&trace);
-    std::fprintf(stderr, "Pelidor: running\n");
+    start.Trace("running");
     const int code = app.exec();
     pelidor.ExitInstance();
     return code;
