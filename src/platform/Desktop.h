@@ -84,19 +84,25 @@ public:
 namespace Desktop
 {
 
-// FindWindowW: the first live window of that class (and title, when given).
-HWND FindWindow(const std::string& className, const std::optional<std::string>& title = {});
+// FindWindowW: the first live window of that class and title; either may be
+// left out, and both compare without regard to case.
+HWND FindWindow(const std::optional<std::string>& className,
+                const std::optional<std::string>& title = {});
 // The top-level walk: GetWindow(GetDesktopWindow(), GW_CHILD), then GW_HWNDNEXT.
 HWND GetFirstWindow();
 HWND GetNextWindow(HWND hwnd);
 bool IsWindow(HWND hwnd);
 std::string GetClassName(HWND hwnd);
 std::string GetWindowText(HWND hwnd);
+// GetWindowThreadProcessId: the owning process, 0 when there is no such window.
+int GetWindowProcessId(HWND hwnd);
 
 // Window properties, visible to every process of the session. 0 = absent.
 bool SetProp(HWND hwnd, const std::string& name, std::uint64_t value);
 std::uint64_t GetProp(HWND hwnd, const std::string& name);
 std::uint64_t RemoveProp(HWND hwnd, const std::string& name); // previous value, 0 if none
+// EnumPropsW: the names of the window's properties, as they were set.
+std::vector<std::string> GetPropNames(HWND hwnd);
 
 // Synchronous: returns after the owner's UI thread has run the handler. A
 // window whose owner is gone fails at once; a live owner that does not answer

@@ -122,12 +122,13 @@ std::vector<std::uint8_t> RectBytes(const RECT& rect)
 namespace Desktop
 {
 
-HWND FindWindow(const std::string& className, const std::optional<std::string>& title)
+HWND FindWindow(const std::optional<std::string>& className,
+                const std::optional<std::string>& title)
 {
     for (HWND hwnd : WindowRegistry::LiveWindows())
     {
         const auto record = WindowRegistry::Read(hwnd);
-        if (record && EqualNoCase(record->className, className) &&
+        if (record && (!className || EqualNoCase(record->className, *className)) &&
             (!title || EqualNoCase(record->title, *title)))
             return hwnd;
     }
@@ -169,6 +170,19 @@ std::string GetWindowText(HWND hwnd)
         return {};
     const auto record = WindowRegistry::Read(hwnd);
     return record ? record->title : std::string();
+}
+
+int GetWindowProcessId(HWND hwnd)
+{
+    if (!IsWindow(hwnd))
+        return 0;
+    const auto record = WindowRegistry::Read(hwnd);
+    return record ? record->ownerPid : 0;
+}
+
+std::vector<std::string> GetPropNames(HWND hwnd)
+{
+    return WindowRegistry::PropNames(hwnd);
 }
 
 bool SetProp(HWND hwnd, const std::string& name, std::uint64_t value)

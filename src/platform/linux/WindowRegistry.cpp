@@ -298,7 +298,31 @@ bool WindowRegistry::SetProp(HWND hwnd, const std::string& name, std::uint64_t v
 {
     if (name.empty() || !IsAlive(hwnd))
         return false;
-    return WriteSessionFile(PropFile(Base(hwnd), name), std::to_string(value));
+    // The name as given follows the value, for listing; readers of the
+    // value stop at the line break.
+    return WriteSessionFile(PropFile(Base(hwnd), name), std::to_string(value) + "\n" + name);
+}
+
+std::vector<std::string> WindowRegistry::PropNames(HWND hwnd)
+{
+    std::vector<std::string> names;
+    if (!IsAlive(hwnd))
+        return names;
+    const std::string folder = Base(hwnd) + ".props";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+    {
+        const auto text = ReadFile(entry.path().string());
+        const auto newline = text ? text->find('\n') : std::string::npos;
+        if (newline == std::string::npos)
+            continue;
+        const std::string name = text->substr(newline + 1);
+        // Files being written or taken away carry other names than their own.
+        if (!name.empty() && PropFile(Base(hwnd), name) == entry.path().string())
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::uint64_t WindowRegistry::GetProp(HWND hwnd, const std::string& name)

@@ -55,6 +55,7 @@ public:
     static bool SetProp(HWND hwnd, const std::string& name, std::uint64_t value);
     static std::uint64_t GetProp(HWND hwnd, const std::string& name);
     static std::uint64_t RemoveProp(HWND hwnd, const std::string& name);
+    static std::vector<std::string> PropNames(HWND hwnd);
 
     static bool SetDeviceNotification(HWND hwnd, bool on);
     static bool WantsDeviceNotification(HWND hwnd);

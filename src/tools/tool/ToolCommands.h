@@ -24,5 +24,7 @@ int SendCommand(const ToolArgs& args);      // send ...
 int RegfileCommand(const ToolArgs& args);   // regfile FILE
 int Yuy2Command(const ToolArgs& args);      // yuy2 IN WIDTH HEIGHT OUT
 int CalibrateCommand(const ToolArgs& args); // calibrate FRAME OUT.ver
+int WindowsCommand(const ToolArgs& args);   // windows
+int MessageCommand(const ToolArgs& args);   // message [--post] [--class C] [--title T] MSG ...
 
 } // namespace tavrel

@@ -32,6 +32,9 @@ const Command kCommands[] = {
      "send [--kind 1001|1003|1008] [--format jpg|tiff] [--bits 24|48] --profile P FILE"},
     {"regfile", RegfileCommand, "regfile FILE"},
     {"yuy2", Yuy2Command, "yuy2 IN.yuy2 WIDTH HEIGHT OUT.bmp"},
+    {"windows", WindowsCommand, "windows"},
+    {"message", MessageCommand,
+     "message [--post] [--class NAME] [--title TEXT] MSG [WPARAM [LPARAM]]"},
 };
 
 int Usage()
