@@ -1,0 +1,174 @@
+#!/usr/bin/env bash
+# tests/gui/screenshots.sh BUILD_DIR OUT_DIR [SCENARIO...]
+#
+# Screenshots of every top-level window of both programs with the simulated
+# scanner, in Chinese and in English, under Xvfb with openbox. Each language
+# gets its own session and program folder; English is chosen the way a user
+# chooses it, through "UIlanguage.xml" in the program folder.
+#
+# To add a window: write a scenario below that starts what it needs and gets
+# the window open (through tavrel-sim and tavrel-tool message, as a user's
+# script would), then calls shoot_all; add its name to SCENARIOS.
+# Output: OUT_DIR/<zh|en>/<scenario>-<n>-<class>.png
+set -euo pipefail
+
+if [ $# -lt 2 ]; then
+  echo "usage: $0 BUILD_DIR OUT_DIR [SCENARIO...]" >&2
+  exit 2
+fi
+
+if [ -z "${TAVREL_SCREENSHOT_DISPLAY:-}" ]; then
+  # Our own X server, whatever the caller has.
+  export TAVREL_SCREENSHOT_DISPLAY=1
+  exec xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" "$0" "$@"
+fi
+
+BUILD=$(cd "$1" && pwd)
+OUT=$(mkdir -p "$2" && cd "$2" && pwd)
+shift 2
+BIN=$BUILD/bin
+TOOL=$BIN/tavrel-tool
+SIM=$BIN/tavrel-sim
+export TAVREL_SHARE_DIR=$BUILD/share/tavrel
+export TAVREL_SCANNER=simulated
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR
+
+WORK=$(mktemp -d /tmp/tavrel-shots-XXXXXX)
+PIDS=()
+WM_PID=
+cleanup() {
+  stop_programs
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+openbox >/dev/null 2>&1 &
+WM_PID=$!
+
+# --- helpers for scenarios ---------------------------------------------------
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+has_window() { "$TOOL" windows | grep -q "^0x[0-9A-F]* \"$1\""; }
+
+# start PROGRAM [ARGS...]: starts a program; waits for its main window.
+start() {
+  local program=$1
+  shift
+  "$BIN/$program" "$@" >>"$SESSION/$program.log" 2>&1 &
+  PIDS+=($!)
+  local class=Pelidor
+  [ "$program" = Vantrel ] && class="Tavrel Camera"
+  wait_for 20 has_window "$class" || { echo "$program: no window" >&2; return 1; }
+}
+
+# message ARGS...: tavrel-tool message, as a script sends it.
+message() { "$TOOL" message "$@" >/dev/null; }
+
+stop_programs() {
+  local pid
+  for pid in "${PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${PIDS[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  PIDS=()
+}
+
+# The X window of a session window: same process, same title, mapped.
+x_window() {
+  local pid=$1 title=$2
+  xdotool search --onlyvisible --pid "$pid" --name "^$(printf '%s' "$title" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$" 2>/dev/null | head -1
+}
+
+# shoot FILE XID: a picture of the window with its frame, once two grabs in a
+# row agree (the window has finished painting).
+shoot() {
+  local file=$1 xid=$2 last= now= tries=0
+  while [ $tries -lt 50 ]; do
+    import -silent -window "$xid" -frame "$file.tmp.png" 2>/dev/null || true
+    now=$(md5sum <"$file.tmp.png" 2>/dev/null || true)
+    [ -n "$now" ] && [ "$now" = "$last" ] && break
+    last=$now
+    tries=$((tries + 1))
+    sleep 0.2
+  done
+  mv "$file.tmp.png" "$file"
+  echo "$file"
+}
+
+# shoot_all NAME: every window of the session, in walk order.
+shoot_all() {
+  local name=$1 n=0 line class title pid xid
+  while IFS= read -r line; do
+    # 0x00000001 "class" "title" pid marks...
+    class=$(sed -E 's/^0x[0-9A-F]+ "((\\.|[^"\\])*)".*/\1/' <<<"$line" | sed -E 's/\\(.)/\1/g')
+    title=$(sed -E 's/^0x[0-9A-F]+ "(\\.|[^"\\])*" "((\\.|[^"\\])*)".*/\2/' <<<"$line" | sed -E 's/\\(.)/\1/g')
+    pid=$(sed -E 's/^0x[0-9A-F]+ "(\\.|[^"\\])*" "(\\.|[^"\\])*" ([0-9]+).*/\3/' <<<"$line")
+    n=$((n + 1))
+    if ! wait_for 10 test -n "$(x_window "$pid" "$title")"; then
+      echo "no X window for $class \"$title\" of $pid" >&2
+      continue
+    fi
+    xid=$(x_window "$pid" "$title")
+    shoot "$LANG_OUT/$name-$n-$(tr -c 'A-Za-z0-9_\n-' '_' <<<"$class").png" "$xid"
+  done < <("$TOOL" windows)
+}
+
+# --- scenarios -----------------------------------------------------------------
+
+scenario_pelidor() {
+  start Pelidor
+  shoot_all pelidor
+}
+
+scenario_vantrel_film() {
+  start Vantrel 0
+  shoot_all vantrel-film
+}
+
+scenario_vantrel_photo() {
+  start Vantrel 1
+  shoot_all vantrel-photo
+}
+
+# Both programs side by side, as a user runs them.
+scenario_both() {
+  start Pelidor
+  start Vantrel
+  shoot_all both
+}
+
+SCENARIOS=(pelidor vantrel_film vantrel_photo both)
+
+# --- run -----------------------------------------------------------------------
+
+[ $# -gt 0 ] && SCENARIOS=("$@")
+for lang in zh en; do
+  LANG_OUT=$OUT/$lang
+  mkdir -p "$LANG_OUT"
+  for scenario in "${SCENARIOS[@]}"; do
+    SESSION=$WORK/$lang-$scenario
+    mkdir -p "$SESSION/run" "$SESSION/home"
+    chmod 700 "$SESSION/run"
+    export TAVREL_RUNTIME_DIR=$SESSION/run TAVREL_HOME=$SESSION/home
+    if [ $lang = en ]; then
+      sed 's|<language>Chinese</language>|<language>English</language>|' \
+        "$TAVREL_SHARE_DIR/UIlanguage.xml" >"$TAVREL_HOME/UIlanguage.xml"
+    fi
+    "$SIM" plug >/dev/null
+    "scenario_$scenario"
+    stop_programs
+  done
+done
