@@ -19,6 +19,14 @@ CaptureDialog::CaptureDialog(int captureMode, bool verifyOnStart, QWidget* paren
     m_window->SetMessageHandler(WM_QUERY_CAPTURE_MODE,
                                 [this](const Message&, std::vector<std::uint8_t>&)
                                 { return AnswerCaptureModeQuery(m_captureMode); });
+    m_window->SetMessageHandler(WM_DEVICECHANGE,
+                                [](const Message& message, std::vector<std::uint8_t>&) -> LRESULT
+                                {
+                                    std::fprintf(stderr, "Vantrel: device %s\n",
+                                                 message.wParam == DBT_DEVICEARRIVAL ? "arrival"
+                                                                                     : "removal");
+                                    return 1;
+                                });
     if (m_window->IsValid())
         m_marked = InstanceGuard::MarkWindow(m_window->Handle(), kVantrelInstanceName);
     auto* layout = new QVBoxLayout(this);

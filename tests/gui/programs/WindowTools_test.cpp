@@ -101,6 +101,23 @@ TEST(WindowTools, ListTheProgramsWindowsAndDriveThem)
     EXPECT_EQ(RunTool({"windows"}).out, "");
 }
 
+// The manager's side is seen in its own GUI tests (the scanner query).
+TEST(DeviceChange, TheCaptureProgramHearsTheScannerGoAndCome)
+{
+    Sandbox sandbox;
+    auto vantrel = StartProgram("Vantrel");
+    ASSERT_TRUE(vantrel && WaitForWindow("Tavrel Camera"));
+    const auto heard = [&](const std::string& what)
+    {
+        return WaitFor(
+            [&] { return vantrel->StdErr().find("Vantrel: device " + what) != std::string::npos; });
+    };
+    EXPECT_EQ(RunProgram("tavrel-sim", {"unplug"}).exitCode, 0);
+    EXPECT_TRUE(heard("removal"));
+    EXPECT_EQ(RunProgram("tavrel-sim", {"plug"}).exitCode, 0);
+    EXPECT_TRUE(heard("arrival"));
+}
+
 } // namespace
 
 } // namespace tavrel::test
