@@ -11,7 +11,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev zlib1g-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang ccache
-  xvfb xauth openbox imagemagick xdotool fonts-wqy-microhei
+  xvfb xauth openbox imagemagick xdotool x11-utils fonts-wqy-microhei
 )
 
 install_packages() {

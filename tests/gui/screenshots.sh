@@ -75,31 +75,59 @@ start() {
 # message ARGS...: tavrel-tool message, as a script sends it.
 message() { "$TOOL" message "$@" >/dev/null; }
 
+running() { kill -0 "$1" 2>/dev/null; }
+ended() { ! running "$1"; }
+
+# Asked to end; a program held up (a modal box open) is killed.
 stop_programs() {
   local pid
   for pid in "${PIDS[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
   for pid in "${PIDS[@]}"; do
+    wait_for 10 ended "$pid" || kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
   PIDS=()
 }
 
 # The X window of a session window: same process, same title, mapped.
+# (Titles are compared here: xdotool's own name search garbles CJK text.)
 x_window() {
-  local pid=$1 title=$2
-  xdotool search --onlyvisible --pid "$pid" --name "^$(printf '%s' "$title" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$" 2>/dev/null | head -1
+  local pid=$1 title=$2 id
+  for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
+      echo "$id"
+      return
+    fi
+  done
 }
 
-# shoot FILE XID: a picture of the window with its frame, once two grabs in a
-# row agree (the window has finished painting).
+# WxH+X+Y of the window with the frame the window manager put round it.
+frame_geometry() {
+  local x y w h l=0 r=0 t=0 b=0 extents
+  x=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left X: *//p')
+  y=$(xwininfo -id "$1" | sed -n 's/.*Absolute upper-left Y: *//p')
+  w=$(xwininfo -id "$1" | sed -n 's/.*Width: *//p')
+  h=$(xwininfo -id "$1" | sed -n 's/.*Height: *//p')
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ' ')
+  [ -n "$extents" ] && IFS=, read -r l r t b <<<"$extents"
+  echo "$((w + l + r))x$((h + t + b))+$((x - l))+$((y - t))"
+}
+
+managed() { xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
+
+# shoot FILE XID: a picture of the window with its frame, once the window
+# manager has framed it and two grabs in a row agree (painting has ended).
 shoot() {
   local file=$1 xid=$2 last= now= tries=0
-  while [ $tries -lt 50 ]; do
-    import -silent -window "$xid" -frame "$file.tmp.png" 2>/dev/null || true
+  wait_for 10 managed "$xid" || echo "not framed: $file" >&2
+  while [ $tries -lt 10 ]; do
+    # Cut from the screen: grabbing a dialog's own window gives junk.
+    import -silent -window root png:- 2>/dev/null |
+      convert - -crop "$(frame_geometry "$xid")" +repage "$file.tmp.png" 2>/dev/null || true
     now=$(md5sum <"$file.tmp.png" 2>/dev/null || true)
-    [ -n "$now" ] && [ "$now" = "$last" ] && break
+    [ -n "$now" ] && [ "$now" = "$last" ] && [ $tries -ge 2 ] && break
     last=$now
     tries=$((tries + 1))
     sleep 0.2
@@ -107,6 +135,8 @@ shoot() {
   mv "$file.tmp.png" "$file"
   echo "$file"
 }
+
+found_x_window() { [ -n "$(x_window "$1" "$2")" ]; }
 
 # shoot_all NAME: every window of the session, in walk order.
 shoot_all() {
@@ -117,7 +147,7 @@ shoot_all() {
     title=$(sed -E 's/^0x[0-9A-F]+ "(\\.|[^"\\])*" "((\\.|[^"\\])*)".*/\2/' <<<"$line" | sed -E 's/\\(.)/\1/g')
     pid=$(sed -E 's/^0x[0-9A-F]+ "(\\.|[^"\\])*" "(\\.|[^"\\])*" ([0-9]+).*/\3/' <<<"$line")
     n=$((n + 1))
-    if ! wait_for 10 test -n "$(x_window "$pid" "$title")"; then
+    if ! wait_for 10 found_x_window "$pid" "$title"; then
       echo "no X window for $class \"$title\" of $pid" >&2
       continue
     fi
@@ -143,6 +173,15 @@ scenario_vantrel_photo() {
   shoot_all vantrel-photo
 }
 
+# The About box over the frame. It is modal, so the command is posted: a
+# sent one would wait until the box closes.
+scenario_pelidor_about() {
+  start Pelidor
+  message --post --class Pelidor WM_COMMAND 57664
+  wait_for 20 has_window "#32770"
+  shoot_all pelidor-about
+}
+
 # Both programs side by side, as a user runs them.
 scenario_both() {
   start Pelidor
@@ -150,7 +189,7 @@ scenario_both() {
   shoot_all both
 }
 
-SCENARIOS=(pelidor vantrel_film vantrel_photo both)
+SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo both)
 
 # --- run -----------------------------------------------------------------------
 
