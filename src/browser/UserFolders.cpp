@@ -78,4 +78,9 @@ std::string UserDocumentsFolder()
     return SpecialFolder("DOCUMENTS", "Documents");
 }
 
+std::string UserDesktopFolder()
+{
+    return SpecialFolder("DESKTOP", "Desktop");
+}
+
 } // namespace tavrel

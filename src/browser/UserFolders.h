@@ -9,6 +9,7 @@ namespace tavrel
 
 std::string UserPicturesFolder();
 std::string UserDocumentsFolder();
+std::string UserDesktopFolder();
 // XDG_<key>_DIR from `dirsFile`, "$HOME" expanded; "" when absent.
 std::string ReadUserDir(const std::string& dirsFile, const std::string& key,
                         const std::string& home);
