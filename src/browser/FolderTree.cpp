@@ -253,28 +253,24 @@ void CFolderTree::FinishRestore()
         SelectAfterRestore(m_root.get());
 }
 
-void CFolderTree::ContinueWalk(TreeNode* levelParent, std::size_t level)
+void CFolderTree::ContinueWalk(TreeNode* found, std::size_t level)
 {
-    if (level >= m_restoreNames.size())
-    {
-        SelectAfterRestore(levelParent);
-        return;
-    }
+    // Every node found along the stored names is opened.
     const std::uint64_t epoch = m_restoreEpoch;
-    const std::uint64_t parentId = levelParent->id;
-    Expand(levelParent,
-           [this, epoch, parentId, level]
+    const std::uint64_t id = found->id;
+    Expand(found,
+           [this, epoch, id, level]
            {
-               TreeNode* parent = NodeById(parentId);
-               if (epoch != m_restoreEpoch || !parent)
+               TreeNode* node = NodeById(id);
+               if (epoch != m_restoreEpoch || !node)
                    return;
-               TreeNode* next = FindChildByName(parent, m_restoreNames[level]);
-               if (!next)
-               {
-                   SelectAfterRestore(parent);
-                   return;
-               }
-               ContinueWalk(next, level + 1);
+               TreeNode* next = level < m_restoreNames.size()
+                                    ? FindChildByName(node, m_restoreNames[level])
+                                    : nullptr;
+               if (next)
+                   ContinueWalk(next, level + 1);
+               else
+                   SelectAfterRestore(node);
            });
 }
 

@@ -125,7 +125,7 @@ private:
     bool Skipped(const TreeNode* node, const ShellItem& item, bool fullRules) const;
     void ReadChildren(TreeNode* node, bool addOnly, std::function<void()> then);
     void FinishRestore();
-    void ContinueWalk(TreeNode* levelParent, std::size_t level);
+    void ContinueWalk(TreeNode* found, std::size_t level);
     void SelectAfterRestore(TreeNode* walkResult);
 
     const CShellNamespace& m_shell;

@@ -120,17 +120,28 @@ void CThumbnailWorker::ThreadMain()
     std::vector<ThumbnailResult> batch;
     std::uint64_t batchGeneration = 0;
     auto lastPost = std::chrono::steady_clock::now();
-    auto flush = [&](std::unique_lock<std::mutex>& lock)
+    // `last`: the job is done; the worker counts as running until the UI
+    // thread has the final batch, so "not running" means every cell is in.
+    auto flush = [&](std::unique_lock<std::mutex>& lock, bool last)
     {
-        if (batch.empty())
+        if (batch.empty() && !last)
             return;
         std::weak_ptr<int> alive = m_alive;
         lock.unlock();
         m_post(
-            [this, alive, generation = batchGeneration, cells = std::move(batch)]() mutable
+            [this, alive, last, generation = batchGeneration, finished = m_generation,
+             cells = std::move(batch)]() mutable
             {
-                if (alive.lock())
+                if (!alive.lock())
+                    return;
+                if (!cells.empty())
                     m_deliver(generation, std::move(cells));
+                if (last)
+                {
+                    std::lock_guard guard(m_mutex);
+                    if (finished == m_generation && !m_busy && m_next >= m_jobs.size())
+                        m_running = false;
+                }
             });
         lock.lock();
         batch.clear();
@@ -143,8 +154,8 @@ void CThumbnailWorker::ThreadMain()
         m_busy = false;
         if (m_next >= m_jobs.size())
         {
-            flush(lock);
-            m_running = false;
+            if (m_running)
+                flush(lock, true);
             m_idle.notify_all();
             m_wake.wait(lock, [this] { return m_quit || m_next < m_jobs.size(); });
         }
@@ -162,14 +173,13 @@ void CThumbnailWorker::ThreadMain()
         const ThumbnailJob job = m_jobs[m_next++];
         const std::uint64_t generation = m_generation;
         m_busy = true;
-        m_running = true;
         lock.unlock();
         auto image = Draw(job.path);
         lock.lock();
         if (image && generation == m_generation)
             batch.push_back(ThumbnailResult{job.index, std::move(image)});
         if (std::chrono::steady_clock::now() - lastPost >= kBatchPeriod)
-            flush(lock);
+            flush(lock, false);
     }
 }
 

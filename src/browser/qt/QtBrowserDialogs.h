@@ -6,10 +6,10 @@
 #include "browser/BrowserInterfaces.h"
 
 #include <QPointer>
+#include <QProgressDialog>
 
 #include <functional>
 
-class QProgressDialog;
 class QWidget;
 
 namespace tavrel
