@@ -62,7 +62,7 @@ public:
                 break;
             }
             m_state.currentName = BaseName(item.source);
-            Report(m_state.itemsDone == 0);
+            Report(true);
             const int err = RunItem(item);
             if (err == ECANCELED)
             {

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTranslator>
 
 #include <condition_variable>
 #include <mutex>
@@ -159,6 +160,35 @@ TEST_F(TreeTest, AFolderOnASlowMountShowsAsLoading)
     ASSERT_TRUE(WaitUntil([&] { return slow->childState == TreeNode::Children::Read; }));
     EXPECT_EQ(ChildNames(slow), std::vector<std::string>{"inside"});
     EXPECT_EQ(tree->ItemOf(slow)->child(0)->text(0).toStdString(), "inside");
+}
+
+} // namespace
+} // namespace tavrel::test
+
+namespace tavrel::test
+{
+namespace
+{
+
+TEST_F(TreeTest, EnglishThroughTheShippedTranslation)
+{
+    QTranslator english;
+    ASSERT_TRUE(english.load(QString::fromStdString(ShareFolder() + "/Pelidor_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    for (int id : BrowserStringIds())
+        EXPECT_FALSE(english
+                         .translate("tavrel::BrowserStrings", BuiltinBrowserString(id),
+                                    QByteArray::number(id).constData())
+                         .isEmpty())
+            << id;
+    Open();
+    EXPECT_EQ(browser->Tree().Root()->Text(), "Desktop");
+    EXPECT_EQ(ChildNames(browser->Tree().Root()),
+              (std::vector<std::string>{"My Documents", "My Computer", "Home"}));
+    EXPECT_EQ(
+        view->Model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString().toStdString(),
+        "Path");
+    QCoreApplication::removeTranslator(&english);
 }
 
 } // namespace
