@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang ccache
   xvfb xauth openbox imagemagick xdotool x11-utils fonts-wqy-microhei
+  xclip libvips-tools
 )
 
 install_packages() {
