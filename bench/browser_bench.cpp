@@ -9,6 +9,7 @@
 #include "browser/FolderListing.h"
 #include "browser/ThumbnailCell.h"
 #include "browser/qt/BrowserQt.h"
+#include "browser/qt/FileListModel.h"
 #include "browser/qt/FileView.h"
 #include "browser/qt/QtBrowserDialogs.h"
 #include "browser/qt/QtFileClipboard.h"

@@ -5,6 +5,7 @@
 #include "browser/BrowserFixture.h"
 
 #include "support/Process.h"
+#include "support/Wait.h"
 
 #include <fstream>
 
