@@ -28,11 +28,11 @@ CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     m_icons->setModel(m_model);
     m_icons->setViewMode(QListView::IconMode);
     m_icons->setIconSize(QSize(45, 40));
-    m_icons->setGridSize(QSize(104, 84));
+    m_icons->setGridSize(QSize(116, 96));
     m_icons->setMovement(QListView::Static);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setWordWrap(true);
-    m_icons->setTextElideMode(Qt::ElideMiddle);
+    m_icons->setTextElideMode(Qt::ElideRight);
     m_icons->setUniformItemSizes(true);
     // Large folders are laid out a batch at a time, so the window never
     // stops answering while thousands of items arrive.
@@ -49,8 +49,11 @@ CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     m_details->header()->setSectionsClickable(false);
     m_details->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_details->header()->setStretchLastSection(false);
+    // Wide enough for a scan's time-stamped name, a path and a date: the
+    // design's 100 pixels a column cut all three.
+    static const int kWidths[] = {190, 320, 80, 150};
     for (int column = 0; column < 4; ++column)
-        m_details->header()->resizeSection(column, 100);
+        m_details->header()->resizeSection(column, kWidths[column]);
 
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)})
