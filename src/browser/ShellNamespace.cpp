@@ -53,13 +53,6 @@ ShellPaths DefaultShellPaths()
     return paths;
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty())
-        return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 std::string ParentPath(const std::string& path)
 {
     const auto slash = path.find_last_of('/');

@@ -6,6 +6,7 @@
 // the string table; a virtual place has no file-system path.
 
 #include "browser/BrowserStrings.h"
+#include "platform/Paths.h"
 
 #include <functional>
 #include <optional>
@@ -50,9 +51,6 @@ struct ShellPaths
 // The XDG desktop and documents folders and $HOME.
 ShellPaths DefaultShellPaths();
 
-// Joins a folder and a name with the system's separator ("/" + name for
-// the root, no doubled separator).
-std::string JoinPath(const std::string& folder, const std::string& name);
 // The folder part of a path ("/" for an entry of the root).
 std::string ParentPath(const std::string& path);
 // The last component.
