@@ -3,6 +3,7 @@
 // trash of their own, the shipped program folder as the current directory,
 // the real settings file, clipboard and thumbnail worker.
 
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include "browser/FileBrowser.h"
@@ -66,7 +67,7 @@ inline void WritePicture(const std::string& path, int width, int height, std::ui
 
 inline void WriteText(const std::string& path, const std::string& text)
 {
-    std::ofstream(path) << text;
+    ASSERT_TRUE(WriteFile(path, text));
 }
 
 class RecordingFrame : public IBrowserFrame

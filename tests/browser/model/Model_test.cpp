@@ -1,3 +1,4 @@
+#include "support/Files.h"
 #include "support/Sandbox.h"
 
 #include "browser/BrowserStrings.h"
@@ -237,8 +238,7 @@ TEST_F(FileOperations, TrashKeepsEveryEntryWithItsRecord)
     ASSERT_TRUE(first.ok && second.ok) << first.error << second.error;
     EXPECT_EQ(Entries(dataHome + "/Trash/files"),
               (std::vector<std::string>{"scan 1.2.jpg", "scan 1.jpg"}));
-    std::ifstream info(dataHome + "/Trash/info/scan 1.2.jpg.trashinfo");
-    std::string record((std::istreambuf_iterator<char>(info)), {});
+    const std::string record = ReadFile(dataHome + "/Trash/info/scan 1.2.jpg.trashinfo");
     EXPECT_EQ(record.substr(0, 13), "[Trash Info]\n");
     EXPECT_NE(record.find("Path=" + EncodeTrashPath(root) + "/b/scan%201.jpg\n"),
               std::string::npos);

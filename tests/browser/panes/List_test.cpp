@@ -1,4 +1,5 @@
 #include "browser/BrowserFixture.h"
+#include "support/Files.h"
 
 #include "browser/FolderListing.h"
 #include "platform/Trash.h"
@@ -99,8 +100,7 @@ TEST_F(ListTest, EveryCommandUsesTheRealName)
     EXPECT_EQ(Names(), std::vector<std::string>{"photo.jpg"});
     const std::string trash = HomeTrashFolder();
     EXPECT_TRUE(Exists(trash + "/files/PHOTO.JPG"));
-    std::ifstream info(trash + "/info/PHOTO.JPG.trashinfo");
-    std::string record((std::istreambuf_iterator<char>(info)), {});
+    const std::string record = ReadFile(trash + "/info/PHOTO.JPG.trashinfo");
     EXPECT_NE(record.find("Path=" + dir + "/PHOTO.JPG\n"), std::string::npos) << record;
 }
 
