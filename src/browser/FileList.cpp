@@ -52,16 +52,9 @@ void CFileList::ShowFolder(const std::string& path)
 {
     if (path.empty())
         return;
-    m_worker.Stop(false);
-    ++m_generation;
-    if (m_fillTicket)
-        m_reader.Cancel(m_fillTicket);
-    m_fillTicket = 0;
     // The folder is remembered at once: a picture stored meanwhile goes to
     // the folder the user chose, and no command acts on the old items.
-    m_folder = path;
-    m_computerView = false;
-    m_items.clear();
+    DropContents(path, false);
     m_loading = true;
     const ListDetail detail = m_mode == ViewMode::Details ? ListDetail::Full : ListDetail::Kinds;
     const std::uint64_t generation = m_generation;
@@ -202,17 +195,23 @@ void CFileList::OnThumbnails(std::uint64_t generation, std::vector<ThumbnailResu
         m_observer->ItemsChanged(first, last);
 }
 
-void CFileList::ShowComputer()
+void CFileList::DropContents(const std::string& folder, bool computerView)
 {
+    // Thumbnails and reads of what was shown never reach the new contents.
     m_worker.Stop(false);
     ++m_generation;
     if (m_fillTicket)
         m_reader.Cancel(m_fillTicket);
     m_fillTicket = 0;
-    m_folder.clear();
-    m_computerView = true;
+    m_folder = folder;
+    m_computerView = computerView;
     m_loading = false;
     m_items.clear();
+}
+
+void CFileList::ShowComputer()
+{
+    DropContents(std::string(), true);
     ShellItem computer;
     computer.kind = PlaceKind::Computer;
     const std::string controlPanel = m_shell.DisplayName(PlaceKind::ControlPanel);
@@ -232,15 +231,7 @@ void CFileList::ShowComputer()
 
 void CFileList::Clear()
 {
-    m_worker.Stop(false);
-    ++m_generation;
-    if (m_fillTicket)
-        m_reader.Cancel(m_fillTicket);
-    m_fillTicket = 0;
-    m_folder.clear();
-    m_computerView = false;
-    m_loading = false;
-    m_items.clear();
+    DropContents(std::string(), false);
     Reset();
 }
 

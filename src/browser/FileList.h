@@ -118,6 +118,7 @@ private:
     ListItem MakeItem(const std::string& folder, const FolderEntry& entry, bool icons) const;
     bool Shown(const FolderEntry& entry, bool icons) const;
     void Reset();
+    void DropContents(const std::string& folder, bool computerView);
     void OnThumbnails(std::uint64_t generation, std::vector<ThumbnailResult> cells);
 
     const CShellNamespace& m_shell;
