@@ -33,7 +33,7 @@ CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setWordWrap(true);
     m_icons->setTextElideMode(Qt::ElideRight);
-    m_icons->setUniformItemSizes(true);
+    m_icons->setUniformItemSizes(false); // uniform sizes come from the first label alone
     // Large folders are laid out a batch at a time, so the window never
     // stops answering while thousands of items arrive.
     m_icons->setLayoutMode(QListView::Batched);
