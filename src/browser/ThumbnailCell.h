@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-class CDib;
-
 namespace tavrel
 {
+
+class CDib;
 
 constexpr int kThumbnailWidth = 45;
 constexpr int kThumbnailHeight = 40;

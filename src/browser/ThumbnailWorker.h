@@ -18,10 +18,10 @@
 #include <thread>
 #include <vector>
 
-class CDib;
-
 namespace tavrel
 {
+
+class CDib;
 
 struct ThumbnailJob
 {
