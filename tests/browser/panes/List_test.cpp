@@ -5,6 +5,9 @@
 #include "platform/Trash.h"
 
 #include <QAction>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
@@ -129,14 +132,30 @@ TEST_F(ListTest, NoOldThumbnailLandsInANewList)
     fs::create_directories(b);
     for (int i = 0; i < 40; ++i)
         WritePicture(a + "/" + std::to_string(100 + i) + ".jpg", 1600, 1200, 0, 0, 255);
+    // The second cell of the old folder is held in hand until the new folder
+    // shows, so the worker is surely busy with the old job at the switch.
+    WriteText(a + "/100b.jpg", "not a picture");
     for (int i = 0; i < 3; ++i)
         WritePicture(b + "/" + std::to_string(i) + ".jpg", 64, 64, 255, 0, 0);
     Open();
+    std::atomic<bool> held{false}, release{false};
+    browser->List().ThumbnailWorker().SetFallbackDecoder(
+        [&](const std::string& path, CDib&, int, int)
+        {
+            if (path.ends_with("100b.jpg"))
+            {
+                held = true;
+                for (int i = 0; i < 2000 && !release; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return false;
+        });
     ShowDocumentsFolder("a");
-    ASSERT_TRUE(WaitUntil([&] { return browser->List().Items()[0].thumbnail != nullptr; }));
+    ASSERT_TRUE(WaitUntil([&] { return held.load(); }));
     ASSERT_TRUE(browser->List().ThumbnailWorker().Running());
     browser->Tree().Select(browser->Tree().Selected()->parent);
     ShowDocumentsFolder("b");
+    release = true;
     ASSERT_TRUE(WaitUntil([&] { return ThumbnailsDone(); }));
     QTest::qWait(100); // batches of the old worker still queued would land now
     ASSERT_EQ(Names().size(), 3u);
