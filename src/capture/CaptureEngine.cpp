@@ -143,7 +143,7 @@ StartResult CCaptureEngine::Start()
         Changed();
         return StartResult::NoDevice;
     }
-    m_sequence.SetCaptureButtonState(true);
+    m_sequence.EnableCaptureButton();
     // The design leaves this at 0 until a first capture, which would keep
     // the preview black until then.
     m_sequence.SetPreviewEnabled(true);

@@ -73,6 +73,13 @@ void CaptureSequence::SetCaptureButtonState(bool enabled)
         m_c.changed();
 }
 
+void CaptureSequence::EnableCaptureButton()
+{
+    // A press now would have its retry timer killed by the settle's end.
+    if (m_settleCount == 0)
+        SetCaptureButtonState(true);
+}
+
 void CaptureSequence::ShowProgress(bool visible)
 {
     if (m_progressVisible.exchange(visible) != visible)

@@ -58,6 +58,9 @@ public:
     void OnCaptureTimer();
     void StartSettle();
     void SetCaptureButtonState(bool enabled);
+    // Enables the capture button unless a film or size change is settling;
+    // the settle time enables it when it ends.
+    void EnableCaptureButton();
     // Button poller: a press of the camera's button; false when ignored
     // (a capture is already requested).
     bool OnDeviceButton();

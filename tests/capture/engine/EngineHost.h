@@ -113,6 +113,7 @@ protected:
                     });
                 m_engine->SetPreviewWidth(320);
                 result = m_engine->Start();
+                m_buttonAtStart = m_engine->State().captureButtonEnabled;
             }));
         ASSERT_EQ(result, StartResult::Running);
         ASSERT_TRUE(State().graphReady);
@@ -179,6 +180,7 @@ protected:
     std::unique_ptr<CCaptureEngine> m_engine;
     std::mutex m_eventsMutex;
     std::vector<EngineEvent> m_seen;
+    bool m_buttonAtStart = false;
 };
 
 // The preview worker and the button poller.

@@ -131,6 +131,8 @@ TEST_F(EngineTest, FilmSwitchesRememberTheTypeAndProgramTheSensor)
     start.verify = true;
     StartEngine(std::move(start));
     EXPECT_EQ(State().filmType, FilmType::BlackWhite);
+    // The first film type settles too: no capture before the sensor has.
+    EXPECT_FALSE(m_buttonAtStart);
     // The start-up writer programs the negative list for black and white.
     ASSERT_TRUE(WaitFor([&] { return RegistersWritten(0).size() == 2; }));
     EXPECT_EQ(RegistersWritten(0), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
@@ -186,6 +188,23 @@ TEST_F(EngineTest, PhotoSizesFollowTheLastChoiceAndProgramTheSensor)
     EXPECT_TRUE(Has(ReadFile(m_folder + "/Typefile.xml"), "<Type>1</Type>"));
     EXPECT_TRUE(Has(ReadFile(m_folder + "/Config_4x6.xml"), "<contrast>30</contrast>"));
     EXPECT_EQ(State().preset, Preset::Natural); // 5x7's own
+}
+
+TEST_F(EngineTest, PhotoDialogWithoutTypefileStaysOnTheTestSize)
+{
+    std::filesystem::remove(m_folder + "/Typefile.xml");
+    Start start;
+    start.mode = CaptureMode::Photo;
+    StartEngine(std::move(start));
+    ASSERT_TRUE(WaitFor(
+        [&]
+        {
+            const auto boxes = RecordedMessageBoxes();
+            return std::find(boxes.begin(), boxes.end(), "Load Typefile.xml Failed!") !=
+                   boxes.end();
+        }));
+    EXPECT_EQ(State().photoSize, PhotoSize::Test);
+    EXPECT_FALSE(std::filesystem::exists(m_folder + "/Typefile.xml"));
 }
 
 } // namespace tavrel::test
