@@ -21,7 +21,7 @@ constexpr auto kCloseLimit = 100s;
 
 } // namespace
 
-CCaptureEngine::CCaptureEngine(MessageLoop& loop, CaptureEngineOptions options)
+CCaptureEngine::CCaptureEngine(EventLoop& loop, CaptureEngineOptions options)
     : m_loop(loop), m_options(std::move(options)),
       m_device(m_options.backend ? std::move(m_options.backend) : MakeDefaultVideoBackend(),
                m_options.folder, [this] { Changed(); }),

@@ -61,7 +61,7 @@
 #include "capture/ThreadOwner.h"
 #include "capture/VideoSource.h"
 #include "platform/Desktop.h"
-#include "platform/MessageLoop.h"
+#include "platform/EventLoop.h"
 
 #include <atomic>
 #include <functional>
@@ -110,7 +110,7 @@ struct CaptureEngineOptions
 class CCaptureEngine
 {
 public:
-    CCaptureEngine(MessageLoop& loop, CaptureEngineOptions options);
+    CCaptureEngine(EventLoop& loop, CaptureEngineOptions options);
     ~CCaptureEngine();
     CCaptureEngine(const CCaptureEngine&) = delete;
     CCaptureEngine& operator=(const CCaptureEngine&) = delete;
@@ -153,7 +153,7 @@ private:
     void StartWorkers();
     void FinalExit(const std::function<void()>& done);
 
-    MessageLoop& m_loop;
+    EventLoop& m_loop;
     CaptureEngineOptions m_options;
     // Posted work holds the token: none runs after the engine. Threads copy
     // the token, never the owner that the destructor resets.

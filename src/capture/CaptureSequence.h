@@ -16,7 +16,7 @@
 #include "capture/SensorProfile.h"
 #include "capture/ThreadOwner.h"
 #include "imaging/cwimage/dib/Dib.h"
-#include "platform/MessageLoop.h"
+#include "platform/EventLoop.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,7 +34,7 @@ class CaptureSequence
 public:
     struct Context
     {
-        MessageLoop& loop;                               // timer 1001
+        EventLoop& loop;                                 // timer 1001
         std::function<void(std::function<void()>)> post; // to the UI loop, while the engine lives
         CaptureDevice& device;
         ProfileControls& profile;

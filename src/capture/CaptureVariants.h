@@ -9,7 +9,7 @@
 #include "capture/CaptureState.h"
 #include "capture/ProfileControls.h"
 #include "capture/SensorProfile.h"
-#include "platform/MessageLoop.h"
+#include "platform/EventLoop.h"
 
 #include <atomic>
 #include <functional>
@@ -25,7 +25,7 @@ class CaptureVariants
 public:
     struct Context
     {
-        MessageLoop& loop;
+        EventLoop& loop;
         CaptureDevice& device;
         ProfileControls& profile;
         CaptureSequence& sequence;
