@@ -7,6 +7,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
+#include "platform/MessageLoop.h"
 #include "platform/Paths.h"
 #include "shared/camera/CameraControl.h"
 #include "shared/camera/SimulatedScanner.h"
