@@ -327,8 +327,14 @@ void CCaptureEngine::RunTestFunction(int id)
     if (m_device.GrabFrame(picture))
     {
         if (const auto name = m_options.files(FileDialog::SaveBitmap))
+        {
+            // A raw frame stays as the camera gave it; a restored one is
+            // treated as every captured picture.
+            if (restore)
+                m_profile.ApplyCalibration(picture);
             restore ? RestoreToBitmapFile(m_profile, picture, BitmapName(*name))
                     : SaveRawFrame(picture, *name);
+        }
     }
     if (restore)
         m_sequence.SetPreviewEnabled(true);

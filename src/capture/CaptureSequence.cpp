@@ -311,6 +311,7 @@ bool CaptureSequence::Capture(Source source, std::stop_token stop)
     m_c.profile.Use(
         [&](CImageProfile& profile)
         {
+            profile.ApplyCalibration(frame);
             MakeStillPicture(profile, frame, Margins(sensor.captureCrop), sensor.outputWidth,
                              sensor.outputHeight, picture);
         });

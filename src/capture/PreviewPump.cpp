@@ -76,6 +76,8 @@ void PreviewPump::Render()
             CDib frame;
             if (!m_device.GrabFrame(frame))
                 return;
+            // Once per frame: the frame is kept and drawn again.
+            m_profile.ApplyCalibration(frame);
             m_frame.Swap(frame);
             m_frameSequence = sequence;
             news = true;

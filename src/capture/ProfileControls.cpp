@@ -87,6 +87,12 @@ void ProfileControls::SelectCalibrationFile(const std::string& name)
     m_profile->SelectCalibrationFile(name);
 }
 
+bool ProfileControls::ApplyCalibration(CDib& frame)
+{
+    std::lock_guard lock(m_mutex);
+    return m_profile->ApplyCalibration(frame) == 1;
+}
+
 bool ProfileControls::SetSlider(Slider slider, int position)
 {
     std::lock_guard lock(m_mutex);

@@ -28,19 +28,9 @@ public:
     ProfileControls& operator=(const ProfileControls&) = delete;
 
     // Runs `work(profile)` under the lock and gives back what it returns.
-    // A processing run resets the profile's denoise switch (the capture
-    // flavour leaves denoising to the manager); the user's choice is put
-    // back afterwards, so the box keeps working and the manager gets it.
     template <class Work> auto Use(Work&& work)
     {
         std::lock_guard lock(m_mutex);
-        const int denoise = m_profile->denoiseEnabled;
-        struct Restore
-        {
-            CImageProfile& profile;
-            int denoise;
-            ~Restore() { profile.denoiseEnabled = denoise; }
-        } restore{*m_profile, denoise};
         return std::forward<Work>(work)(*m_profile);
     }
 
@@ -55,6 +45,9 @@ public:
     int PictureType();
     void SetPictureType(int type);
     void SelectCalibrationFile(const std::string& name);
+    // Corrects a frame from the camera with the lens calibration in force,
+    // before anything turns or crops it; true when a correction was made.
+    bool ApplyCalibration(CDib& frame);
 
     // Slider positions 0..200. False (nothing changed) while a preset holds
     // the sliders.
