@@ -234,7 +234,17 @@ void CaptureSequence::OnCaptureTimer()
 
 void CaptureSequence::StartCapture(Source source)
 {
-    m_c.threads.Spawn([this, source](std::stop_token stop) { Capture(source, stop); });
+    // Counted before the thread runs, so a close right after the press
+    // waits for the picture instead of ending before the thread took it.
+    m_capturesStarted += 1;
+    const auto started = m_c.threads.Spawn(
+        [this, source](std::stop_token stop)
+        {
+            Capture(source, stop);
+            m_capturesStarted -= 1;
+        });
+    if (!started.stop_possible())
+        m_capturesStarted -= 1;
 }
 
 void CaptureSequence::EndCapture(bool clearLatch)

@@ -74,7 +74,12 @@ public:
     void SetPreviewEnabled(bool on) { m_previewEnabled = on ? 1 : 0; }
     bool StillMode() const { return m_stillMode == 1; }
     bool HoldingStill() const;
-    bool Busy() const { return m_imageInProcess == 1; }
+    // A capture is under way or on its way: a still taken but not yet
+    // processed, or a capture thread started and not yet ended.
+    bool Busy() const
+    {
+        return m_imageInProcess == 1 || m_stillInProgress == 1 || m_capturesStarted > 0;
+    }
     int CaptureRequested() const { return m_captureRequested; }
     int StillInProgress() const { return m_stillInProgress; }
     void Fill(CaptureState& state) const;
@@ -104,6 +109,7 @@ private:
     std::atomic<CaptureSource> m_captureSource{CaptureSource::None};
     std::atomic<int> m_captureRequested{0};
     std::atomic<int> m_stillInProgress{0};
+    std::atomic<int> m_capturesStarted{0};
     std::atomic<bool> m_buttonEnabled{false};
     std::atomic<bool> m_progressVisible{false};
     std::atomic<int> m_settleCount{0};

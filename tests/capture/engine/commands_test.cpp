@@ -141,12 +141,19 @@ TEST_F(EngineTest, FilmSwitchesRememberTheTypeAndProgramTheSensor)
     ASSERT_TRUE(WaitFor([&] { return Seen(EngineEvent::OpenCalibration) == 1; }));
 
     const std::uint64_t before = WriteCount();
-    Click(control::kPositive);
+    // The capture button rests while the sensor settles: off as the change
+    // returns (read in the same turn of the loop, before any settle ends).
+    bool buttonAfterSwitch = true;
+    OnLoop(
+        [&]
+        {
+            m_engine->Command(control::kPositive);
+            buttonAfterSwitch = m_engine->State().captureButtonEnabled;
+        });
+    EXPECT_FALSE(buttonAfterSwitch);
     EXPECT_TRUE(Has(ReadFile(m_folder + "/preview.ini"), "format=0"));
     EXPECT_EQ(RegistersWritten(before), (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
                                             {kRegFilmType, 0}, {kRegExposureGain, 0x40}}));
-    // The capture button rests while the sensor settles.
-    EXPECT_FALSE(State().captureButtonEnabled);
     ASSERT_TRUE(WaitFor([&] { return State().captureButtonEnabled; }));
 
     // The type in force: only the buttons.

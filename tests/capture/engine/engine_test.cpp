@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <signal.h>
 
 using namespace std::chrono_literals;
 
@@ -198,13 +199,19 @@ TEST_F(EngineTest, StillArrivingDuringAHandOverIsConvertedButNotCaptured)
     start.backend = std::make_unique<StillLessBackend>(tap);
     StartEngine(std::move(start));
     // Two stills as the camera would deliver them, the second while the
-    // first is being handed over.
+    // first is being handed over: the manager is held (stopped) until the
+    // second has been dealt with, so the hand-over cannot end before.
+    ASSERT_EQ(::kill(m_host->Pid(), SIGSTOP), 0);
     Click(control::kCapture);
     std::vector<std::uint8_t> still(640 * 480 * 2, 128);
     auto deliver = [&] { tap->Deliver(VideoStill{640, 480, still.data(), still.size()}); };
     deliver();
-    ASSERT_TRUE(WaitFor([&] { return State().imageInProcess; }, 30s)) << Log();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("Before Save!") != std::string::npos; }, 30s))
+        << Log();
     deliver();
+    OnLoop([] {}); // the second still's command has run
+    EXPECT_TRUE(State().imageInProcess);
+    ASSERT_EQ(::kill(m_host->Pid(), SIGCONT), 0);
     ASSERT_TRUE(WaitFor([&] { return StoredCount() == 1 && Idle(); }, 60s)) << Log();
     const std::string log = Log();
     EXPECT_EQ(Count(log, "Post Command!"), 2) << log;
