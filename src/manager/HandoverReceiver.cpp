@@ -49,6 +49,16 @@ CHandoverReceiver::CHandoverReceiver(const ManagerPanes& panes)
       m_storage(m_state, m_panes,
                 [this](WPARAM wParam, const std::string* path) { OnPictureStored(wParam, path); })
 {
+    SetPanes(panes);
+}
+
+void CHandoverReceiver::SetPanes(const ManagerPanes& panes)
+{
+    m_panes = panes;
+    // A manager killed while storing left its partial file where pictures
+    // went, most likely the folder shown at start.
+    if (m_panes.fileList != nullptr)
+        m_storage.RemoveLeftovers(m_panes.fileList->CurrentFolder());
 }
 
 CHandoverReceiver::~CHandoverReceiver() = default;

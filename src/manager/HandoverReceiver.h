@@ -36,7 +36,7 @@ public:
     // gives its default handling.
     LRESULT HandleMessage(const Message& message, bool* handled = nullptr);
     // The panes of the explorer window, once it exists (not during a run).
-    void SetPanes(const ManagerPanes& panes) { m_panes = panes; }
+    void SetPanes(const ManagerPanes& panes);
 
     LRESULT OnCopyData(const CopyData& data, bool* handled = nullptr);
     // WM_PICTURE_STORED: forwards a stored-file notice to the file list, or

@@ -5,55 +5,20 @@
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "manager/ChannelTempFiles.h"
+#include "platform/AtomicFile.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "shared/PictureDescriptor.h"
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavrel
 {
 
 namespace
 {
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    if (!folder.empty() && folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
-bool SyncFile(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-// Moves `from` to `to` unless `to` exists; EEXIST when it does.
-int RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // File systems without the flag: a hard link fails on an existing name too.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    ::unlink(from.c_str());
-    return 0;
-}
 
 // A 24-bit copy of an 8-bit grey picture, for the steps that need 24 bits.
 void MakeTrueColour(CDib& picture)
@@ -97,49 +62,40 @@ std::string StoredFileStem(std::time_t when)
 bool WritePictureFile(CDib& picture, std::int32_t outputFormat, std::int32_t bitDepthIndex,
                       const std::string& folder, const std::string& stem, std::string* finalPath)
 {
-    if (!picture.HasPixels())
+    if (!picture.HasPixels() || (outputFormat != kOutputJpeg && outputFormat != kOutputTiff))
         return false;
-    static std::atomic<unsigned> serial{0};
     const std::string extension = outputFormat == kOutputTiff ? ".tiff" : ".jpg";
-    // Hidden from the file list, and in the destination folder so that the
-    // rename below never crosses file systems.
-    std::string partial = JoinPath(folder, "." + stem + ".partial-" + std::to_string(::getpid()) +
-                                               "-" + std::to_string(serial++) + extension);
+    // Encoded once into a temporary file beside its final name, which is
+    // taken only while free: a stored picture is never replaced.
+    AtomicFile file(JoinPath(folder, stem + extension), {.replace = false, .syncFolder = true});
     int written = 0;
     if (outputFormat == kOutputJpeg)
     {
-        written = picture.SaveFile(partial, kFormatJpeg95);
+        written = picture.Codec().Save(picture, file, kFormatJpeg95);
     }
-    else if (outputFormat == kOutputTiff)
+    else
     {
         MakeTrueColour(picture);
         written = bitDepthIndex == kBitDepth48
-                      ? WriteTiff48(partial, picture.Width(), picture.Height(),
-                                    picture.BitsPerPixel(), picture.Pixels())
-                      : WriteTiff24(partial, picture.Width(), picture.Height(),
-                                    picture.BitsPerPixel(), picture.Pixels());
+                      ? WriteTiff48(file, picture.Width(), picture.Height(), picture.BitsPerPixel(),
+                                    picture.Pixels())
+                      : WriteTiff24(file, picture.Width(), picture.Height(), picture.BitsPerPixel(),
+                                    picture.Pixels());
     }
-    if (written != 1 || !SyncFile(partial))
-    {
-        ::unlink(partial.c_str());
+    if (written != 1)
         return false;
-    }
-    for (int n = 1; n < 10000; ++n)
+    for (int n = 2; n <= 10000; ++n)
     {
-        const std::string name =
-            n == 1 ? stem + extension : stem + "_" + std::to_string(n) + extension;
-        const std::string target = JoinPath(folder, name);
-        const int error = RenameNoReplace(partial, target);
-        if (error == 0)
+        if (file.Commit())
         {
             if (finalPath != nullptr)
-                *finalPath = target;
+                *finalPath = file.Target();
             return true;
         }
-        if (error != EEXIST)
+        if (file.Error() != EEXIST)
             break;
+        file.SetTarget(JoinPath(folder, stem + "_" + std::to_string(n) + extension));
     }
-    ::unlink(partial.c_str());
     return false;
 }
 
@@ -159,8 +115,17 @@ void CPictureStorage::StartRun()
     m_animation.Start(m_panes.statusBar, m_state.busy, m_state.closePending);
 }
 
+void CPictureStorage::RemoveLeftovers(const std::string& folder)
+{
+    if (!folder.empty())
+        RemoveAbandonedTemporaries(folder);
+}
+
 void CPictureStorage::FinishRun()
 {
+    for (const std::string& folder : m_runFolders)
+        RemoveLeftovers(folder);
+    m_runFolders.clear();
     m_state.busy = false;
     m_animation.Stop();
     m_notifyFrame(0, nullptr);
@@ -198,6 +163,7 @@ bool CPictureStorage::StoreFrontPicture()
     const std::string picturePath = m_state.queue.FrontPicturePath();
     const std::string profilePath = m_state.queue.FrontProfilePath();
     const std::string folder = m_state.queue.FrontFolder();
+    m_runFolders.insert(folder);
 
     auto profile = std::make_unique<CImageProfile>(ProfileFlavour::Manager);
     bool stored = false;
@@ -239,6 +205,7 @@ bool CPictureStorage::StoreQueuedFiles()
         const std::string picturePath = m_state.queue.FrontPicturePath();
         const std::string profilePath = m_state.queue.FrontProfilePath();
         const std::string folder = m_state.queue.FrontFolder();
+        m_runFolders.insert(folder);
         bool stored = false;
         auto profile = std::make_unique<CImageProfile>(ProfileFlavour::Manager);
         if (profile->LoadProfile(profilePath) == 1)

@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <functional>
+#include <set>
 #include <string>
 
 namespace tavrel
@@ -37,6 +38,12 @@ public:
     bool StoreFrontPicture();
     bool StoreQueuedFiles();
 
+    // Removes what a storage run killed mid-write (a crash, kill -9) left in
+    // `folder`: only our own temporary files, only those no writer holds.
+    // Done for the folder shown at start and, after each run, for the run's
+    // folders.
+    void RemoveLeftovers(const std::string& folder);
+
     // The time source of the file names (tests pin it).
     void SetClock(std::function<std::time_t()> clock) { m_clock = std::move(clock); }
     // The last file stored ("" when the last run stored nothing).
@@ -55,6 +62,7 @@ private:
     CProgressAnimation m_animation;
     std::function<std::time_t()> m_clock;
     std::string m_lastStored;
+    std::set<std::string> m_runFolders;
 };
 
 } // namespace tavrel

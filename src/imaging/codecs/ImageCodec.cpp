@@ -1,6 +1,5 @@
 #include "imaging/codecs/ImageCodec.h"
 
-#include "imaging/codecs/AtomicFile.h"
 #include "imaging/codecs/BmpFile.h"
 #include "imaging/codecs/EncoderChoice.h"
 #include "imaging/codecs/FileBytes.h"
@@ -9,6 +8,7 @@
 #include "imaging/codecs/PngFile.h"
 #include "imaging/codecs/TiffFile.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/AtomicFile.h"
 
 #include <cstring>
 
@@ -41,15 +41,15 @@ int CImageCodec::Load(CDib& picture, const std::string& path, int)
 
 int CImageCodec::Save(const CDib& picture, const std::string& path, std::uint32_t formatCode)
 {
-    if (!picture.HasPixels())
-        return 0;
-    const EncoderChoice choice = ChooseEncoder(path, picture.BitsPerPixel(), formatCode);
-    if (choice.encoder == EncoderKind::None)
-        return 0;
+    AtomicFile file(path);
+    return Save(picture, file, formatCode) == 1 && file.Commit() ? 1 : 0;
+}
 
-    CAtomicFile file(path);
-    if (!file.IsOpen())
+int CImageCodec::Save(const CDib& picture, AtomicFile& file, std::uint32_t formatCode)
+{
+    if (!picture.HasPixels() || !file.IsOpen())
         return 0;
+    const EncoderChoice choice = ChooseEncoder(file.Target(), picture.BitsPerPixel(), formatCode);
     bool ok = false;
     switch (choice.encoder)
     {
@@ -68,7 +68,7 @@ int CImageCodec::Save(const CDib& picture, const std::string& path, std::uint32_
     case EncoderKind::None:
         break;
     }
-    return ok && file.Commit() ? 1 : 0;
+    return ok ? 1 : 0;
 }
 
 int CImageCodec::FindEncoder(std::string_view extension, std::string* mimeType)

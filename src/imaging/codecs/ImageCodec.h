@@ -12,6 +12,7 @@
 namespace tavrel
 {
 
+class AtomicFile;
 class CDib;
 
 constexpr std::uint32_t kFormatJpeg95 = 0x0200005F;
@@ -24,9 +25,13 @@ public:
     // 1 when the whole picture was read; a corrupt or truncated file gives 0
     // and leaves the picture empty.
     virtual int Load(CDib& picture, const std::string& path, int flags = 0);
-    // 1 when the file was written completely; 0 without an encoder for the
-    // extension (nothing written) or on a write error.
+    // 1 when the file was written completely (it replaces the old one whole);
+    // 0 without an encoder for the extension (nothing written) or on a write
+    // error (the old file stays).
     virtual int Save(const CDib& picture, const std::string& path, std::uint32_t formatCode);
+    // Writes the picture into the open temporary file of `file`, the encoder
+    // chosen by its target's extension; committing is the caller's.
+    virtual int Save(const CDib& picture, AtomicFile& file, std::uint32_t formatCode);
     // Index of the encoder for the extension ("jpg", "tif", "bmp", "gif",
     // case-insensitive), with its MIME type; -1 when there is none.
     static int FindEncoder(std::string_view extension, std::string* mimeType = nullptr);
@@ -38,10 +43,15 @@ public:
 int ImageFormatForName(std::string_view name);
 
 // RGB TIFF writers (manager). `path` gets the extension "tiff" unless it ends
-// in .tif/.tiff. 1 when libtiff wrote the pixels.
+// in .tif/.tiff. 1 when libtiff wrote the pixels and the file is in place.
 int WriteTiff48(std::string& path, int width, int height, int bitsPerPixel,
                 const std::uint8_t* pixels);
 int WriteTiff24(std::string& path, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels);
+// The same into the open temporary file of `file`; committing is the caller's.
+int WriteTiff48(AtomicFile& file, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels);
+int WriteTiff24(AtomicFile& file, int width, int height, int bitsPerPixel,
                 const std::uint8_t* pixels);
 
 } // namespace tavrel

@@ -1,6 +1,6 @@
-#include "imaging/codecs/AtomicFile.h"
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/codecs/TiffFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/MessageBox.h"
 
 #include <algorithm>
@@ -33,32 +33,27 @@ bool FixTiffExtension(std::string& path)
     return true;
 }
 
-int WriteRgbTiff(std::string& path, int width, int height, int bitsPerPixel,
+int WriteRgbTiff(AtomicFile& file, int width, int height, int bitsPerPixel,
                  const std::uint8_t* pixels, int bitsPerSample)
 {
     if (bitsPerPixel != 24)
     {
-        tavrel::MessageBox(0, "只支持24位真彩图！");
+        MessageBox(0, "只支持24位真彩图！");
         return 0;
     }
     if (!pixels)
     {
-        tavrel::MessageBox(0, "内存段为空！");
+        MessageBox(0, "内存段为空！");
         return 0;
     }
     if (width <= 0 || height <= 0)
         return 0;
-    std::string finalPath = path;
-    if (!FixTiffExtension(finalPath))
-        return 0;
-    path = finalPath;
 
     QuietTiffMessages();
-    CAtomicFile file(finalPath);
     TIFF* tif = file.IsOpen() ? TIFFOpen(file.TempPath().c_str(), "wl") : nullptr;
     if (!tif)
     {
-        tavrel::MessageBox(0, "不能创建TIF文件！");
+        MessageBox(0, "不能创建TIF文件！");
         return 0;
     }
     const std::size_t bytesPerSample = std::size_t(bitsPerSample / 8);
@@ -68,7 +63,7 @@ int WriteRgbTiff(std::string& path, int width, int height, int bitsPerPixel,
     if (!buffer)
     {
         TIFFClose(tif);
-        tavrel::MessageBox(0, "内存分配不足!");
+        MessageBox(0, "内存分配不足!");
         return 0;
     }
     const std::size_t srcRow = std::size_t((width * 24 + 31) / 32) * 4;
@@ -109,7 +104,21 @@ int WriteRgbTiff(std::string& path, int width, int height, int bitsPerPixel,
     const bool flushed = written > 0 && TIFFFlush(tif) == 1;
     TIFFClose(tif);
     delete[] buffer;
-    return flushed && file.Commit() ? 1 : 0;
+    return flushed ? 1 : 0;
+}
+
+int WriteRgbTiff(std::string& path, int width, int height, int bitsPerPixel,
+                 const std::uint8_t* pixels, int bitsPerSample)
+{
+    std::string finalPath = path;
+    if (!FixTiffExtension(finalPath))
+        return 0;
+    path = finalPath;
+    AtomicFile file(finalPath);
+    return WriteRgbTiff(file, width, height, bitsPerPixel, pixels, bitsPerSample) == 1 &&
+                   file.Commit()
+               ? 1
+               : 0;
 }
 
 } // namespace
@@ -124,6 +133,18 @@ int WriteTiff24(std::string& path, int width, int height, int bitsPerPixel,
                 const std::uint8_t* pixels)
 {
     return WriteRgbTiff(path, width, height, bitsPerPixel, pixels, 8);
+}
+
+int WriteTiff48(AtomicFile& file, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels)
+{
+    return WriteRgbTiff(file, width, height, bitsPerPixel, pixels, 16);
+}
+
+int WriteTiff24(AtomicFile& file, int width, int height, int bitsPerPixel,
+                const std::uint8_t* pixels)
+{
+    return WriteRgbTiff(file, width, height, bitsPerPixel, pixels, 8);
 }
 
 } // namespace tavrel
