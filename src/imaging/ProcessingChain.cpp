@@ -6,6 +6,7 @@
 #include "imaging/cwimage/RowBands.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "platform/MessageBox.h"
+#include "shared/PictureDescriptor.h"
 
 #include <algorithm>
 #include <chrono>
@@ -356,37 +357,14 @@ int DoublePictureSize(CDib& picture)
     return colour.ConvertToGrey(&picture, 0);
 }
 
-int ProcessReceivedPixels(const std::string& profilePath, int kind, CDib& picture)
+int ProcessReceivedPicture(CImageProfile& profile, std::uint64_t kind, CDib& picture)
 {
-    CImageProfile profile(ProfileFlavour::Manager);
-    if (profile.LoadProfile(profilePath) == 0)
-        return 0;
-    if (kind != kPictureKindProcessed)
-    {
-        profile.ProcessImage(0, picture);
-        if (profile.doubleResolution == 1)
-            DoublePictureSize(picture);
-    }
-    return 1;
-}
-
-int ProcessReceivedFile(const std::string& profilePath, const std::string& picturePath,
-                        const StorePictureFn& store, std::string* storedPath)
-{
-    CImageProfile profile(ProfileFlavour::Manager);
-    if (profile.LoadProfile(profilePath) == 0)
-        return 0;
-    CDib picture;
-    picture.LoadFile(picturePath);
-    if (!picture.HasPixels())
+    if (kind == COPYDATA_PROCESSED_PICTURE)
+        return 1;
+    if (kind != COPYDATA_PICTURE_FILE && profile.ProcessImage(0, picture) == 0)
         return 0;
     if (profile.doubleResolution == 1)
-        DoublePictureSize(picture);
-    std::string path;
-    if (!store || !store(picture, path))
-        return 0;
-    if (storedPath != nullptr)
-        *storedPath = path;
+        return DoublePictureSize(picture);
     return 1;
 }
 

@@ -6,7 +6,7 @@
 
 #include "imaging/ImageProfile.h"
 
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -56,25 +56,16 @@ int RestoreToBitmap(CImageProfile& profile, CDib& picture, ProgressFn progress,
 // the picture unchanged.
 int DoublePictureSize(CDib& picture);
 
-// The picture kind a sender uses for pictures it has processed itself.
-constexpr int kPictureKindProcessed = 1008;
-
-// A picture received as pixels: load the profile that came with it (manager
-// flavour), ProcessImage(0) unless kind is 1008, double the size when the
-// profile asks for it and kind is not 1008. 0 when the profile cannot be
-// loaded: the picture must then be neither processed nor stored.
-int ProcessReceivedPixels(const std::string& profilePath, int kind, CDib& picture);
-
-// Stores a picture and reports the path it was written to.
-using StorePictureFn = std::function<bool(CDib& picture, std::string& storedPath)>;
-
-// A picture received as a file: load the profile (manager flavour) and the
-// file, and store it without ProcessImage. When doubleResolution is 1 the
-// picture is doubled before it is stored, so the file is encoded once, in the
-// format the store chooses, instead of being re-read and re-saved as JPEG
-// under a name that may say TIFF. 0 when the profile or the file cannot be
-// read or the store fails.
-int ProcessReceivedFile(const std::string& profilePath, const std::string& picturePath,
-                        const StorePictureFn& store, std::string* storedPath = nullptr);
+// The manager's processing of a received picture before it is stored, with
+// the profile that came with it (manager flavour), by the picture's kind:
+// - raw pixels (1001): ProcessImage(0), then twice the width and height when
+//   the profile's doubleResolution is 1;
+// - a picture file (1003): no ProcessImage; doubled on request here, before
+//   it is stored, so that it is encoded once and in the format chosen;
+// - pixels the sender has processed (1008): nothing.
+// A grey picture (the profile's grey step, or a grey file) stays grey and
+// 8-bit, also when doubled; a format that needs colour samples widens it as
+// it is written. 0 when a step fails: the picture must not be stored then.
+int ProcessReceivedPicture(CImageProfile& profile, std::uint64_t kind, CDib& picture);
 
 } // namespace tavrel

@@ -1,7 +1,7 @@
 #include "manager/PictureStorage.h"
 
-#include "imaging/ImageBuffer.h"
 #include "imaging/ImageProfile.h"
+#include "imaging/ProcessingChain.h"
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "manager/ChannelTempFiles.h"
@@ -20,32 +20,12 @@ namespace tavrel
 namespace
 {
 
-// A 24-bit copy of an 8-bit grey picture, for the steps that need 24 bits.
+// Grey pictures widened to equal channels: the TIFF writers write colour.
 void MakeTrueColour(CDib& picture)
 {
-    if (picture.HasPixels() && picture.BitsPerPixel() == 8)
-        picture.GreyToRgb(nullptr);
-}
-
-void DoubleSize(CDib& picture)
-{
-    MakeTrueColour(picture);
-    if (!picture.HasPixels() || picture.BitsPerPixel() != 24)
-        return;
-    CImageBuffer buffer;
-    if (!buffer.CreateFromArray(picture.Pixels(), picture.Width(), picture.Height(), 24,
-                                picture.RowSize()) ||
-        !buffer.Resample(2 * picture.Width(), 2 * picture.Height(), 1) || !buffer.IsValid())
-        return;
-    const int width = buffer.GetWidth();
-    const int height = buffer.GetHeight();
-    picture.Free();
-    if (!picture.Create(width, height, 24, 300))
-        return;
-    const std::size_t rowBytes =
-        std::min<std::size_t>(std::size_t(picture.RowSize()), std::size_t(buffer.GetRowBytes()));
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.Row(y), buffer.GetBits(y), rowBytes);
+    CDib colour;
+    if (picture.HasPixels() && picture.BitsPerPixel() == 8 && picture.GreyToRgb(&colour) == 1)
+        picture.Swap(colour);
 }
 
 } // namespace
@@ -156,6 +136,11 @@ void CPictureStorage::ReportWriteFailure(const std::string& folder)
                       "! The picture was not stored and has been kept.");
 }
 
+void CPictureStorage::ReportProcessingFailure()
+{
+    MessageBox(0, "Could not process the picture! The picture was not stored and has been kept.");
+}
+
 bool CPictureStorage::StoreFrontPicture()
 {
     StartRun();
@@ -169,18 +154,19 @@ bool CPictureStorage::StoreFrontPicture()
     bool stored = false;
     if (profile->LoadProfile(profilePath) == 1)
     {
-        if (m_state.lastKind != COPYDATA_PROCESSED_PICTURE)
+        if (ProcessReceivedPicture(*profile, m_state.lastKind, m_state.picture) == 1)
         {
-            profile->ProcessImage(0, m_state.picture);
-            if (profile->doubleResolution == 1)
-                DoubleSize(m_state.picture);
+            const std::string stem = StoredFileStem(m_clock());
+            m_state.busy = false;
+            stored = WritePictureFile(m_state.picture, m_state.outputFormat, m_state.bitDepthIndex,
+                                      folder, stem, &m_lastStored);
+            if (!stored)
+                ReportWriteFailure(folder);
         }
-        const std::string stem = StoredFileStem(m_clock());
-        m_state.busy = false;
-        stored = WritePictureFile(m_state.picture, m_state.outputFormat, m_state.bitDepthIndex,
-                                  folder, stem, &m_lastStored);
-        if (!stored)
-            ReportWriteFailure(folder);
+        else
+        {
+            ReportProcessingFailure();
+        }
     }
     // Whatever happened, this job leaves the queue together with its pixels,
     // so that the queue stays in step with the picture buffer.
@@ -213,12 +199,17 @@ bool CPictureStorage::StoreQueuedFiles()
             CDib picture;
             if (picture.LoadFile(picturePath) == 1 && picture.HasPixels())
             {
-                if (profile->doubleResolution == 1)
-                    DoubleSize(picture);
-                stored = WritePictureFile(picture, m_state.outputFormat, m_state.bitDepthIndex,
-                                          folder, StoredFileStem(m_clock()), &m_lastStored);
-                if (!stored)
-                    ReportWriteFailure(folder);
+                if (ProcessReceivedPicture(*profile, COPYDATA_PICTURE_FILE, picture) == 1)
+                {
+                    stored = WritePictureFile(picture, m_state.outputFormat, m_state.bitDepthIndex,
+                                              folder, StoredFileStem(m_clock()), &m_lastStored);
+                    if (!stored)
+                        ReportWriteFailure(folder);
+                }
+                else
+                {
+                    ReportProcessingFailure();
+                }
             }
             else
             {

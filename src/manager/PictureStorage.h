@@ -55,6 +55,7 @@ private:
     void DeleteJobFiles(const std::string& picturePath, const std::string& profilePath);
     void NoticeStored(const std::string& folder, const std::string& path);
     void ReportWriteFailure(const std::string& folder);
+    void ReportProcessingFailure();
 
     HandoverState& m_state;
     const ManagerPanes& m_panes;

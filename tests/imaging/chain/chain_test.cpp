@@ -21,7 +21,6 @@ namespace
 {
 
 using chaintest::ModeValues;
-using chaintest::ProfileXml;
 
 constexpr ProfileFlavour kFlavours[] = {ProfileFlavour::Capture, ProfileFlavour::Manager};
 
@@ -343,79 +342,60 @@ TEST(RestoreToBitmap, WritesTheProcessedPictureAsBmp)
     EXPECT_EQ(loaded.Row(0)[0], 255 - 0);
 }
 
-class ReceivedPictureTest : public ::testing::Test
+TEST(ReceivedPicture, EachKindGetsItsOwnTreatment)
 {
-protected:
-    std::string Profile(const std::string& xml)
-    {
-        const std::string path = sandbox.Root() + "/p" + std::to_string(++count) + "_cfg.xml";
-        tavrel::test::WriteFile(path, xml);
-        return path;
-    }
-    tavrel::test::Sandbox sandbox;
-    int count = 0;
-};
+    CImageProfile profile(ProfileFlavour::Manager);
+    profile.reverse = 1;
+    profile.doubleResolution = 1;
+    CDib original;
+    FillPattern(original, 12, 8);
 
-TEST_F(ReceivedPictureTest, PixelsAreProcessedUnlessTheSenderDidIt)
-{
-    const std::string path = Profile(ProfileXml(1, 0, 1));
-    CDib picture;
-    FillPattern(picture, 12, 8);
-    const CDib original(picture);
+    CDib processed(original);
+    ASSERT_EQ(ProcessReceivedPicture(profile, 1008, processed), 1);
+    EXPECT_TRUE(DibsMatch(processed, original));
 
-    ASSERT_EQ(ProcessReceivedPixels(path, 1008, picture), 1);
-    EXPECT_TRUE(DibsMatch(picture, original));
+    CDib raw(original);
+    ASSERT_EQ(ProcessReceivedPicture(profile, 1001, raw), 1);
+    CDib expected(original);
+    expected.Invert(nullptr, 0, 0, 12, 8);
+    ASSERT_EQ(DoublePictureSize(expected), 1);
+    EXPECT_TRUE(DibsMatch(raw, expected));
 
-    ASSERT_EQ(ProcessReceivedPixels(path, 1001, picture), 1);
-    EXPECT_EQ(picture.Width(), 24);
-    EXPECT_EQ(picture.Height(), 16);
-    EXPECT_EQ(picture.BitsPerPixel(), 24);
+    // A file is stored as it is, only doubled on request.
+    CDib file(original);
+    ASSERT_EQ(ProcessReceivedPicture(profile, 1003, file), 1);
+    expected.CopyFrom(original);
+    ASSERT_EQ(DoublePictureSize(expected), 1);
+    EXPECT_TRUE(DibsMatch(file, expected));
 
-    EXPECT_EQ(ProcessReceivedPixels(sandbox.Root() + "/none.xml", 1001, picture), 0);
-    EXPECT_EQ(picture.Width(), 24);
+    CDib empty;
+    EXPECT_EQ(ProcessReceivedPicture(profile, 1001, empty), 0);
 }
 
-TEST_F(ReceivedPictureTest, GreyPicturesAreDoubledAsGrey)
+TEST(ReceivedPicture, GreyStaysGreyThroughDoubling)
 {
-    const std::string path = Profile(ProfileXml(0, 1, 1));
-    CDib picture;
-    FillPattern(picture, 10, 10);
-    ASSERT_EQ(ProcessReceivedPixels(path, 1003, picture), 1);
-    EXPECT_EQ(picture.BitsPerPixel(), 8);
-    EXPECT_EQ(picture.Width(), 20);
-    EXPECT_EQ(picture.RowSize(), 20);
-}
+    CImageProfile profile(ProfileFlavour::Manager);
+    profile.gray = 1;
+    profile.doubleResolution = 1;
+    CDib colour;
+    FillPattern(colour, 10, 6);
+    CDib grey;
+    ASSERT_EQ(colour.ConvertToGrey(&grey, 0), 1);
+    ASSERT_EQ(DoublePictureSize(grey), 1);
 
-TEST_F(ReceivedPictureTest, FilesAreStoredUnprocessedAndDoubledOnRequest)
-{
-    CDib source;
-    FillPattern(source, 14, 6);
-    const std::string file = sandbox.Root() + "/in.bmp";
-    ASSERT_EQ(source.SaveFile(file, 0x03000000), 1);
+    ASSERT_EQ(ProcessReceivedPicture(profile, 1001, colour), 1);
+    EXPECT_EQ(colour.BitsPerPixel(), 8);
+    EXPECT_EQ(colour.Width(), 20);
+    EXPECT_TRUE(DibsMatch(colour, grey));
 
-    int stores = 0;
-    CDib stored;
-    const StorePictureFn store = [&](CDib& picture, std::string& storedPath)
-    {
-        ++stores;
-        stored.CopyFrom(picture);
-        storedPath = sandbox.Root() + "/stored.jpg";
-        return true;
-    };
-    std::string storedPath;
-    ASSERT_EQ(ProcessReceivedFile(Profile(ProfileXml(1, 0, 0)), file, store, &storedPath), 1);
-    EXPECT_EQ(storedPath, sandbox.Root() + "/stored.jpg");
-    EXPECT_TRUE(DibsMatch(stored, source)) << "no ProcessImage for files";
-
-    ASSERT_EQ(ProcessReceivedFile(Profile(ProfileXml(0, 0, 1)), file, store), 1);
-    EXPECT_EQ(stored.Width(), 28);
-    EXPECT_EQ(stored.Height(), 12);
-
-    EXPECT_EQ(ProcessReceivedFile(Profile(ProfileXml(0, 0, 0)), sandbox.Root() + "/no.bmp", store),
-              0);
-    EXPECT_EQ(stores, 2);
-    const StorePictureFn failing = [](CDib&, std::string&) { return false; };
-    EXPECT_EQ(ProcessReceivedFile(Profile(ProfileXml(0, 0, 0)), file, failing), 0);
+    // A grey file likewise, without the grey step.
+    profile.gray = 0;
+    CDib file;
+    FillPattern(colour, 7, 5);
+    ASSERT_EQ(colour.ConvertToGrey(&file, 0), 1);
+    ASSERT_EQ(ProcessReceivedPicture(profile, 1003, file), 1);
+    EXPECT_EQ(file.BitsPerPixel(), 8);
+    EXPECT_EQ(file.Width(), 14);
 }
 
 } // namespace

@@ -324,6 +324,35 @@ TEST_F(Receiver, RawPictureIsProcessedWithItsProfile)
             ASSERT_EQ(back.Row(y)[x], 255 - picture.Row(y)[x]) << x << "," << y;
 }
 
+TEST_F(Receiver, GreyPicturesAreStoredGreyInJpegAndWithEqualChannelsInTiff)
+{
+    CImageProfile grey(ProfileFlavour::Capture);
+    grey.LoadProfile(test::ShippedFile("Positive.xml"));
+    grey.gray = 1;
+    grey.doubleResolution = 1;
+    CDib picture;
+    test::FillPattern(picture, 6, 4);
+    for (const int format : {kOutputJpeg, kOutputTiff})
+    {
+        const std::string profile = GetTempFileName(GetTempPath()) + "_cfg.xml";
+        ASSERT_EQ(grey.SaveProfileAs(profile), 1);
+        auto h = test::PrepareHandover(picture, test::MakeChannelPictureName(), profile,
+                                       COPYDATA_RAW_PICTURE, format, kBitDepth24);
+        ASSERT_EQ(receiver->OnCopyData(h.data), kPictureTaken);
+        CDib back;
+        ASSERT_EQ(back.LoadFile(receiver->Storage().LastStoredPath()), 1);
+        EXPECT_EQ(back.Width(), 12);
+        EXPECT_EQ(back.Height(), 8);
+        EXPECT_EQ(back.BitsPerPixel(), format == kOutputJpeg ? 8 : 24);
+        if (format == kOutputTiff)
+            for (int x = 0; x < 12; ++x)
+            {
+                const std::uint8_t* p = back.Row(3) + 3 * x;
+                EXPECT_TRUE(p[0] == p[1] && p[1] == p[2]) << x;
+            }
+    }
+}
+
 TEST_F(Receiver, OtherKindsAndMessagesAreLeftAlone)
 {
     CopyData other;
