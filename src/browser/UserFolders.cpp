@@ -1,5 +1,7 @@
 #include "browser/UserFolders.h"
 
+#include "platform/Paths.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -34,7 +36,7 @@ std::string SpecialFolder(const std::string& key, const std::string& fallbackNam
     std::string dir = ReadUserDir(DirsFile(home), key, home);
     // The XDG rule: a directory equal to $HOME means "not configured".
     if (dir.empty() || dir == home || dir == home + "/")
-        return home + "/" + fallbackName;
+        return JoinPath(home, fallbackName);
     while (dir.size() > 1 && dir.back() == '/')
         dir.pop_back();
     return dir;

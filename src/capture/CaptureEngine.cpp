@@ -3,6 +3,7 @@
 #include "capture/CaptureGraph.h"
 #include "capture/TestFunctions.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "platform/ProfileString.h"
 #include "shared/InstanceGuard.h"
 

@@ -1,6 +1,7 @@
 #include "capture/CaptureGraph.h"
 
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "shared/Utf.h"
 #include "shared/XmlDocument.h"
 

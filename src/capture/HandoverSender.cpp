@@ -39,8 +39,8 @@ std::string StampedName(const std::string& folder, const std::string& extension)
     std::error_code ec;
     for (int n = 1; n < 10000; ++n)
     {
-        const std::string name =
-            folder + "/" + stamp + (n == 1 ? std::string() : "_" + std::to_string(n)) + extension;
+        const std::string name = JoinPath(
+            folder, stamp + (n == 1 ? std::string() : "_" + std::to_string(n)) + extension);
         if (!std::filesystem::exists(name, ec))
             return name;
     }

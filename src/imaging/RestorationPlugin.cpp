@@ -17,12 +17,13 @@ std::vector<std::string> RestorationPluginCandidates()
     // of the plug-in must not be taken silently in its stead.
     const char* override = std::getenv("TAVREL_PLUGIN_DIR");
     if (override != nullptr && *override != '\0')
-        return {std::string(override) + "/" + kRestorationPluginFile};
+        return {JoinPath(override, kRestorationPluginFile)};
     const std::string exeDir = tavrel::ExecutableFolder();
     if (!exeDir.empty())
     {
-        names.push_back(exeDir + "/" + kRestorationPluginFile);
-        names.push_back(exeDir + "/../" + kRestorationPluginDir + "/" + kRestorationPluginFile);
+        names.push_back(JoinPath(exeDir, kRestorationPluginFile));
+        names.push_back(JoinPath(JoinPath(exeDir, std::string("../") + kRestorationPluginDir),
+                                 kRestorationPluginFile));
     }
     names.push_back(kRestorationPluginFile);
     return names;

@@ -34,12 +34,6 @@ int ToInt(const std::u16string& text)
 
 } // namespace
 
-CUserSettings& CUserSettings::Instance()
-{
-    static CUserSettings settings;
-    return settings;
-}
-
 int CUserSettings::Read(const char16_t* element, const char16_t* attribute,
                         std::u16string& value) const
 {

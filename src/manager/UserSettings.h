@@ -4,7 +4,8 @@
 // selection. The file is read again for every operation, so the file on disk
 // is always the reference; the program never creates it. Each operation
 // returns 1 on success and 0 when the file cannot be loaded (writes also when
-// the element is missing), leaving outputs unchanged.
+// the element is missing), leaving outputs unchanged. The application owns
+// the one object and hands it to whoever reads or writes the settings.
 
 #include <string>
 
@@ -23,9 +24,6 @@ public:
     int SetSelectedItem(const std::string& item) const;
 
     const std::string& Path() const { return m_path; }
-
-    // The one program-wide object.
-    static CUserSettings& Instance();
 
 private:
     int Read(const char16_t* element, const char16_t* attribute, std::u16string& value) const;

@@ -63,7 +63,7 @@ std::unique_ptr<NamedSemaphore> NamedSemaphore::Create(const std::string& name, 
         return nullptr;
     }
 
-    const std::string path = dir + "/" + detail::EncodeName(name);
+    const std::string path = JoinPath(dir, detail::EncodeName(name));
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
     {

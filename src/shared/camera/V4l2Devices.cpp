@@ -1,5 +1,7 @@
 #include "shared/camera/V4l2Devices.h"
 
+#include "platform/Paths.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -130,7 +132,7 @@ std::vector<V4l2DeviceInfo> EnumerateV4l2Devices(const V4l2Roots& roots)
     std::vector<V4l2DeviceInfo> found;
     for (const auto& [number, name] : nodes)
     {
-        const std::string classDir = classRoot + "/" + name;
+        const std::string classDir = JoinPath(classRoot, name);
         // device -> the USB interface (e.g. .../usb1/1-2/1-2:1.0); its parent is the USB device.
         std::string interfaceDir = Canonical(classDir + "/device");
         if (interfaceDir.empty())
@@ -145,7 +147,7 @@ std::vector<V4l2DeviceInfo> EnumerateV4l2Devices(const V4l2Roots& roots)
         {
             continue; // not a USB camera
         }
-        const std::string node = roots.dev + "/" + name;
+        const std::string node = JoinPath(roots.dev, name);
         if (!IsCaptureNode(roots, node, classDir))
         {
             continue;
@@ -175,7 +177,7 @@ std::vector<std::string> FindButtonEventNodes(const V4l2DeviceInfo& device, cons
         {
             continue;
         }
-        for (const std::string& entry : ListDirectory(inputRoot + "/" + input))
+        for (const std::string& entry : ListDirectory(JoinPath(inputRoot, input)))
         {
             if (NumberAfter(entry, "event"))
             {

@@ -96,6 +96,14 @@ TEST_F(Paths, ProgramFolderFollowsTheEnvironment)
     EXPECT_EQ(ExecutableFolder(), fs::read_symlink("/proc/self/exe").parent_path().string());
 }
 
+TEST(JoinPath, OneSlashBetweenFolderAndName)
+{
+    EXPECT_EQ(JoinPath("/pictures", "a.jpg"), "/pictures/a.jpg");
+    EXPECT_EQ(JoinPath("/pictures/", "a.jpg"), "/pictures/a.jpg");
+    EXPECT_EQ(JoinPath("/", "a.jpg"), "/a.jpg");
+    EXPECT_EQ(JoinPath("", "a.jpg"), "a.jpg");
+}
+
 TEST_F(Paths, TempFileNamesAreUniqueAndCreated)
 {
     const std::string folder = GetTempPath();
