@@ -56,6 +56,10 @@ public:
     // Another name in the same folder for the next Commit.
     void SetTarget(std::string target);
 
+    // After the commit: the file's descriptor, still open and locked, for a
+    // caller whose lock must outlive this object (it closes it then).
+    int ReleaseDescriptor();
+
     // errno of the last failure, 0 when there was none.
     int Error() const { return m_error; }
 

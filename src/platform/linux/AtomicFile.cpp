@@ -236,8 +236,6 @@ bool AtomicFile::Commit()
         return Fail(error);
     }
     m_committed = true;
-    ::close(m_fd);
-    m_fd = -1;
     m_error = 0;
     if (m_options.syncFolder)
     {
@@ -245,6 +243,15 @@ bool AtomicFile::Commit()
             return Fail(error);
     }
     return true;
+}
+
+int AtomicFile::ReleaseDescriptor()
+{
+    if (!m_committed)
+        return -1;
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,

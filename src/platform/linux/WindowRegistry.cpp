@@ -165,26 +165,16 @@ WindowRegistry::Published WindowRegistry::Publish(const WindowRecord& record,
 
     // Everything is in place before the lock file appears under its name,
     // so that nobody finds a half-made window (or takes it for a dead one).
-    const std::string tempLock = base + ".lock.new";
-    const int fd = ::open(tempLock.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return {};
-    if (::flock(fd, LOCK_EX) != 0 || ::mkdir((base + ".props").c_str(), 0700) != 0 ||
-        !WriteRecord(hwnd, record) || (beforePublish && !beforePublish(hwnd, context)))
+    // The lock is held from the start and kept for the window's life.
+    AtomicFile lock(base + ".lock", {.sync = false, .newFileMode = 0600});
+    if (!lock.IsOpen() || ::mkdir((base + ".props").c_str(), 0700) != 0 ||
+        !WriteRecord(hwnd, record) || (beforePublish && !beforePublish(hwnd, context)) ||
+        !lock.Commit())
     {
-        ::close(fd);
-        ::unlink(tempLock.c_str());
         Remove(hwnd);
         return {};
     }
-    if (::rename(tempLock.c_str(), (base + ".lock").c_str()) != 0)
-    {
-        ::close(fd);
-        ::unlink(tempLock.c_str());
-        Remove(hwnd);
-        return {};
-    }
-    return {hwnd, fd};
+    return {hwnd, lock.ReleaseDescriptor()};
 }
 
 void WindowRegistry::Withdraw(HWND hwnd, int lockFd)
