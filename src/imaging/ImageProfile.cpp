@@ -406,7 +406,7 @@ int CImageProfile::Calibrate(const CDib& image)
 int CImageProfile::SelectCalibrationFile(const std::string& name)
 {
     const std::string path =
-        name.find('/') == std::string::npos ? ProgramFolder() + "/" + name : name;
+        name.find('/') == std::string::npos ? JoinPath(ProgramFolder(), name) : name;
     std::shared_ptr<const FlatFieldMap> fresh;
     {
         std::lock_guard lock(m_calibrationMutex);
