@@ -21,10 +21,6 @@ fi
 install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
 install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
 
-. "$here/peers/common.sh"
-install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
-install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
-
 "$bench" --write-picture="$work/grain.ppm" || exit 1
 
 echo "ours: restoration_bench" >&2

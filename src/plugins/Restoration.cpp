@@ -53,6 +53,8 @@ bool RestorePicture(const RestorationParams& block, std::uint8_t* pixels,
             if (block.negative == 1)
             {
                 curves = NegativeCurves(awb);
+                if (block.AWB_En != 0)
+                    NeutraliseNegative(picture, awbRegion, curves);
             }
             else
             {

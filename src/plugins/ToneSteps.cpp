@@ -73,6 +73,34 @@ double MeanLuma(const LinearCurves& curves, const ChannelHistograms& region, dou
     return sum / double(region.pixels);
 }
 
+// Up to about 65 000 pixels of the region on a regular grid, in linear light
+// through `curves`, leaving out the dark (noise decides their colour) and the
+// clipped.
+std::vector<std::array<float, 3>> LinearSamples(const BgrView& picture, const PixelRect& region,
+                                                const LinearCurves& curves)
+{
+    std::vector<std::array<float, 3>> samples;
+    if (region.Empty())
+        return samples;
+    const std::int64_t area =
+        std::int64_t(region.right - region.left) * (region.bottom - region.top);
+    const int step = std::max(1, int(std::sqrt(double(area) / 65536.0)));
+    for (int y = region.top; y < region.bottom; y += step)
+    {
+        const std::uint8_t* row = picture.Row(y);
+        for (int x = region.left; x < region.right; x += step)
+        {
+            const std::uint8_t* px = row + 3 * x;
+            if (std::max({px[0], px[1], px[2]}) >= kEmptyHigh ||
+                std::min({px[0], px[1], px[2]}) <= 12)
+                continue;
+            samples.push_back(
+                {float(curves[0][px[0]]), float(curves[1][px[1]]), float(curves[2][px[2]])});
+        }
+    }
+    return samples;
+}
+
 } // namespace
 
 PixelRect ClampRegion(const RegionRect& region, int width, int height)
@@ -170,25 +198,7 @@ std::array<double, 3> WhiteBalanceGains(const BgrView& picture, const PixelRect&
         light[c] = std::pow(sum / double(histograms.pixels), 1.0 / 6.0);
     }
 
-    // Up to about 65 000 pixels on a regular grid, in linear light, leaving
-    // out the dark (noise decides their colour) and the clipped.
-    const std::int64_t area =
-        std::int64_t(region.right - region.left) * (region.bottom - region.top);
-    const int step = std::max(1, int(std::sqrt(double(area) / 65536.0)));
-    std::vector<std::array<float, 3>> samples;
-    for (int y = region.top; y < region.bottom; y += step)
-    {
-        const std::uint8_t* row = picture.Row(y);
-        for (int x = region.left; x < region.right; x += step)
-        {
-            const std::uint8_t* px = row + 3 * x;
-            if (std::max({px[0], px[1], px[2]}) >= kEmptyHigh ||
-                std::min({px[0], px[1], px[2]}) <= 12)
-                continue;
-            samples.push_back(
-                {float(curves[0][px[0]]), float(curves[1][px[1]]), float(curves[2][px[2]])});
-        }
-    }
+    const std::vector<std::array<float, 3>> samples = LinearSamples(picture, region, curves);
     // Rounds of "nearly grey under the current estimate", each tighter; a
     // round with too few such pixels keeps the estimate it has.
     constexpr double kRadii[] = {0.30, 0.20, 0.12, 0.08};
@@ -221,6 +231,66 @@ std::array<double, 3> WhiteBalanceGains(const BgrView& picture, const PixelRect&
             gains[c] = std::clamp(grey / light[c], 0.5, 2.0);
     }
     return gains;
+}
+
+void NeutraliseNegative(const BgrView& picture, const PixelRect& region, LinearCurves& curves)
+{
+    std::vector<std::array<float, 3>> samples = LinearSamples(picture, region, curves);
+    for (auto& s : samples)
+        for (float& v : s)
+            v = std::log10(std::max(v, 1e-6f));
+    // Blue and red as lines over green in log light: c = slope · g + offset.
+    struct Line
+    {
+        double slope = 1.0;
+        double offset = 0.0;
+    };
+    Line line[3];
+    // Log10 radii of "nearly grey": WhiteBalanceGains' rounds.
+    constexpr double kRadii[] = {0.13, 0.09, 0.05, 0.035};
+    // Greys spanning less than this (a factor of 2) tell no slope.
+    constexpr double kMinSpread = 0.3;
+    const std::size_t enough = std::max<std::size_t>(kMinPixels, samples.size() / 100);
+    for (double radius : kRadii)
+    {
+        struct Sums
+        {
+            double x = 0, xx = 0, y = 0, xy = 0;
+        } sums[3];
+        std::size_t count = 0;
+        for (const auto& s : samples)
+        {
+            const double b = (s[0] - line[0].offset) / line[0].slope - s[1];
+            const double r = (s[2] - line[2].offset) / line[2].slope - s[1];
+            if (std::hypot(b, r) > radius)
+                continue;
+            for (int c : {0, 2})
+            {
+                sums[c].x += s[1];
+                sums[c].xx += double(s[1]) * s[1];
+                sums[c].y += s[c];
+                sums[c].xy += double(s[1]) * s[c];
+            }
+            ++count;
+        }
+        if (count < enough)
+            break;
+        const double n = double(count);
+        for (int c : {0, 2})
+        {
+            const double meanX = sums[c].x / n;
+            const double meanY = sums[c].y / n;
+            const double varX = sums[c].xx / n - meanX * meanX;
+            double slope = 1.0;
+            if (varX > (kMinSpread / 4) * (kMinSpread / 4))
+                slope = std::clamp((sums[c].xy / n - meanX * meanY) / varX, 0.8, 1.25);
+            line[c].slope = slope;
+            line[c].offset = std::clamp(meanY - slope * meanX, -0.3, 0.3);
+        }
+    }
+    for (int c : {0, 2})
+        for (double& v : curves[c])
+            v = std::pow(10.0, (std::log10(std::max(v, 1e-9)) - line[c].offset) / line[c].slope);
 }
 
 void ScaleCurves(LinearCurves& curves, const std::array<double, 3>& gains)

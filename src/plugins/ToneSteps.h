@@ -42,6 +42,16 @@ LinearCurves ScanCurves();
 // decoding is returned.
 LinearCurves NegativeCurves(const ChannelHistograms& region);
 
+// What the percentiles leave of a cast in a negative's curves: a picture's
+// extremes are seldom neutral (a blue sky sets blue's highlight), which
+// shows as a cast that changes from shadow to highlight. Blue and red are
+// fitted to green, in log light, as lines through the nearly grey pixels of
+// the region (narrowing in rounds, as WhiteBalanceGains does), and the
+// curves are corrected by the inverse lines. A region whose greys span
+// little tone gets an offset only; slopes are limited to 0.8..1.25 and
+// offsets to a factor of 2.
+void NeutraliseNegative(const BgrView& picture, const PixelRect& region, LinearCurves& curves);
+
 // Gains that make the light's colour neutral at the same luminance. The
 // light is first estimated as a Minkowski mean (p = 6) of each channel over
 // the region, between a grey world and a white patch; then, from a sample of

@@ -241,6 +241,52 @@ TEST(RestorationTest, ColourNegativeOfAGreyWedgeComesOutNeutralAndInOrder)
     EXPECT_LT(Luma(MeanAround(picture, 20 + stepWidth / 2, height / 2, 8)), 40);
 }
 
+TEST(RestorationTest, ColourNegativeUnderADominantSkyKeepsItsGreysNeutral)
+{
+    // A bright blue sky over a grey wedge: the sky, not a grey, sets each
+    // channel's highlight percentile, which alone would turn the greys yellow.
+    constexpr double kBase[3] = {0.60, 0.26, 0.0}; // blue, green, red
+    constexpr double kContrast[3] = {0.68, 0.62, 0.55};
+    constexpr double kSky[3] = {0.95, 0.55, 0.30};
+    constexpr int kSteps = 12;
+    const int width = 600, height = 300;
+    CDib picture;
+    picture.Create(width, height, 24, 300);
+    std::mt19937 random(3);
+    std::normal_distribution<double> grain(0.0, 1.0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+            {
+                const double light = y < height / 2
+                                         ? kSky[c] * (0.7 + 0.3 * x / width)
+                                         : 0.006 * std::pow(125.0, (x * kSteps / width) / 11.0);
+                const double density =
+                    kBase[c] + kContrast[c] * std::log10(std::max(light, 0.004) / 0.004);
+                const double scan = LinearToScan(0.95 * std::pow(10.0, -density)) + grain(random);
+                picture.Row(y)[3 * x + c] = std::uint8_t(std::clamp(std::lround(scan), 0L, 255L));
+            }
+    picture.Invert(nullptr, 0, 0, width, height);
+
+    RestorationParams block = Block(picture);
+    block.negative = 1;
+    block.AWB_En = 1;
+    ASSERT_TRUE(RestorePicture(block, picture.Pixels()));
+    int previous = -1;
+    for (int step = 0; step < kSteps; ++step)
+    {
+        const Rgb grey =
+            MeanAround(picture, (2 * step + 1) * width / (2 * kSteps), 3 * height / 4, 10);
+        EXPECT_NEAR(grey.r, grey.g, 4) << "step " << step;
+        EXPECT_NEAR(grey.b, grey.g, 4) << "step " << step;
+        EXPECT_GT(Luma(grey), previous) << "step " << step;
+        previous = Luma(grey);
+    }
+    const Rgb sky = MeanAround(picture, width / 2, height / 4, 10);
+    EXPECT_GT(sky.b, sky.g + 30);
+    EXPECT_GT(sky.g, sky.r + 30);
+}
+
 TEST(RestorationTest, WhiteBalanceRemovesAKnownCast)
 {
     CDib picture = Slide(800, 600);
