@@ -1,5 +1,38 @@
 # Helpers shared by the folders' CMakeLists.
 
+# tavrel_build_options(): Tavrel::BuildOptions, the compiler and linker
+# settings of our own code (warnings, sanitizers). Every target we build links
+# it; imported libraries do not, so their headers' warnings stay theirs.
+function(tavrel_build_options)
+  add_library(tavrel_build_options INTERFACE)
+  add_library(Tavrel::BuildOptions ALIAS tavrel_build_options)
+  target_compile_options(tavrel_build_options INTERFACE -Wall -Wextra
+    $<$<BOOL:${TAVREL_WERROR}>:-Werror>)
+  if(TAVREL_SANITIZE)
+    target_compile_options(tavrel_build_options INTERFACE
+      -fsanitize=address,undefined -fno-omit-frame-pointer)
+    target_link_options(tavrel_build_options INTERFACE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# tavrel_apply_build_options(): links Tavrel::BuildOptions into every target
+# made below the top folder, so a new target cannot miss it.
+function(tavrel_apply_build_options)
+  set(dirs ${CMAKE_SOURCE_DIR})
+  while(dirs)
+    list(POP_FRONT dirs dir)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    list(APPEND dirs ${subdirs})
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+      get_target_property(type ${target} TYPE)
+      if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
+        target_link_libraries(${target} PRIVATE Tavrel::BuildOptions)
+      endif()
+    endforeach()
+  endwhile()
+endfunction()
+
 # tavrel_library(NAME ALIAS DIR...): a static library of every .cpp under the
 # given folders (not recursing into sub-folders that carry their own lists).
 function(tavrel_library name alias)

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 namespace tavrel
@@ -106,7 +105,8 @@ private:
         int missed = 0;
         bool stalled = false;
         std::uint32_t lastButton = 0;
-        std::optional<std::chrono::steady_clock::time_point> buttonStillAt;
+        // No still pending while it is max().
+        auto buttonStillAt = std::chrono::steady_clock::time_point::max();
         bool firstRound = true;
         while (!stop.stop_requested())
         {
@@ -161,10 +161,10 @@ private:
                 buttonStillAt = now + kButtonStillDelay;
             lastButton = state->button;
             bool buttonStill = false;
-            if (buttonStillAt && now >= *buttonStillAt)
+            if (now >= buttonStillAt)
             {
                 buttonStill = true;
-                buttonStillAt.reset();
+                buttonStillAt = std::chrono::steady_clock::time_point::max();
             }
             if (m_stillWanted.exchange(false) || buttonStill)
                 DeliverStill(conditions);
