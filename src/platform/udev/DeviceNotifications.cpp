@@ -1,6 +1,6 @@
-#include "platform/DeviceNotifications.h"
+// USB hot-plug through a udev monitor.
 
-#if TAVREL_HAVE_UDEV
+#include "platform/DeviceNotifications.h"
 
 #include <cerrno>
 #include <cstring>
@@ -102,17 +102,3 @@ std::unique_ptr<DeviceNotifications> DeviceNotifications::Start(HWND hwnd)
 }
 
 } // namespace tavrel
-
-#else
-
-namespace tavrel
-{
-
-std::unique_ptr<DeviceNotifications> DeviceNotifications::Start(HWND)
-{
-    return nullptr;
-}
-
-} // namespace tavrel
-
-#endif
