@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # ./dev.sh run   install what is missing, build, start Pelidor with the simulated scanner
 # ./dev.sh test  install what is missing, build, run every test
+# ./dev.sh setup install what is missing
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,7 +11,7 @@ PACKAGES=(
   qt6-multimedia-dev libgl-dev
   libjpeg62-turbo-dev libtiff-dev libpng-dev libgif-dev zlib1g-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang ccache
+  clang clang-format ccache
   xvfb xauth openbox imagemagick xdotool x11-utils fonts-wqy-microhei
   xclip libvips-tools
 )
@@ -31,7 +32,8 @@ install_packages() {
 BUILD_DIR=${TAVREL_BUILD_DIR:-build}
 
 build() {
-  if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+  # Options given now are applied to an existing build folder too.
+  if [ ! -f "$BUILD_DIR/build.ninja" ] || [ -n "${TAVREL_CMAKE_ARGS:-}" ]; then
     local launcher=()
     # ccache pays off when several checkouts build the same tree.
     command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -54,8 +56,11 @@ case "${1:-}" in
     cd "$BUILD_DIR"
     exec ctest -j2 --output-on-failure --timeout 600
     ;;
+  setup)
+    install_packages
+    ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|setup" >&2
     exit 2
     ;;
 esac
