@@ -3,6 +3,7 @@
 #include "imaging/ImageProfile.h"
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/AtomicFile.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/SharedSection.h"
@@ -113,11 +114,11 @@ CHandoverSender::Result CHandoverSender::Deliver(std::uint64_t kind, PictureDesc
     if (m_profileReservation.empty())
         return result;
     m_profilePath = m_profileReservation + "_cfg.xml";
-    // Saving a copy must not move the profile the program keeps saving to.
-    const std::string remembered = profile.profilePath;
-    const int saved = profile.SaveProfileAs(m_profilePath);
-    profile.profilePath = remembered;
-    if (saved != 1)
+    // The copy lives in the runtime folder for this hand-over only: a flush
+    // to disk would only delay the picture.
+    AtomicFile::Options once;
+    once.sync = false;
+    if (!WriteFileAtomically(m_profilePath, Utf16ToUtf8(profile.BuildProfileDocument()), once))
         return result;
     descriptor.profilePath = Utf8ToUtf16(m_profilePath);
     const auto bytes = BuildPictureDescriptor(descriptor);
