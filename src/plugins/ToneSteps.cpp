@@ -73,18 +73,19 @@ double MeanLuma(const LinearCurves& curves, const ChannelHistograms& region, dou
     return sum / double(region.pixels);
 }
 
-// Up to about 65 000 pixels of the region on a regular grid, in linear light
-// through `curves`, leaving out the dark (noise decides their colour) and the
-// clipped.
-std::vector<std::array<float, 3>> LinearSamples(const BgrView& picture, const PixelRect& region,
-                                                const LinearCurves& curves)
+using SampleTables = std::array<std::array<float, 256>, 3>;
+
+// About `count` pixels of the region on a regular grid, each channel through
+// its table, leaving out the dark (noise decides their colour) and the clipped.
+std::vector<std::array<float, 3>> Samples(const BgrView& picture, const PixelRect& region,
+                                          const SampleTables& tables, double count)
 {
     std::vector<std::array<float, 3>> samples;
     if (region.Empty())
         return samples;
     const std::int64_t area =
         std::int64_t(region.right - region.left) * (region.bottom - region.top);
-    const int step = std::max(1, int(std::sqrt(double(area) / 65536.0)));
+    const int step = std::max(1, int(std::sqrt(double(area) / count)));
     for (int y = region.top; y < region.bottom; y += step)
     {
         const std::uint8_t* row = picture.Row(y);
@@ -94,8 +95,7 @@ std::vector<std::array<float, 3>> LinearSamples(const BgrView& picture, const Pi
             if (std::max({px[0], px[1], px[2]}) >= kEmptyHigh ||
                 std::min({px[0], px[1], px[2]}) <= 12)
                 continue;
-            samples.push_back(
-                {float(curves[0][px[0]]), float(curves[1][px[1]]), float(curves[2][px[2]])});
+            samples.push_back({tables[0][px[0]], tables[1][px[1]], tables[2][px[2]]});
         }
     }
     return samples;
@@ -198,24 +198,38 @@ std::array<double, 3> WhiteBalanceGains(const BgrView& picture, const PixelRect&
         light[c] = std::pow(sum / double(histograms.pixels), 1.0 / 6.0);
     }
 
-    const std::vector<std::array<float, 3>> samples = LinearSamples(picture, region, curves);
+    // The same grid twice: linear light to sum, its logarithm to compare.
+    SampleTables linear;
+    SampleTables logLight;
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v)
+        {
+            linear[c][v] = float(curves[c][v]);
+            logLight[c][v] = float(std::log(std::max(curves[c][v], 1e-9)));
+        }
+    const std::vector<std::array<float, 3>> samples = Samples(picture, region, linear, 65536.0);
+    const std::vector<std::array<float, 3>> logs = Samples(picture, region, logLight, 65536.0);
     // Rounds of "nearly grey under the current estimate", each tighter; a
     // round with too few such pixels keeps the estimate it has.
     constexpr double kRadii[] = {0.30, 0.20, 0.12, 0.08};
     const std::size_t enough = std::max<std::size_t>(kMinPixels, samples.size() / 100);
     for (double radius : kRadii)
     {
+        if (std::min({light[0], light[1], light[2]}) <= 1e-9)
+            break;
+        const float blueOverGreen = float(std::log(light[0] / light[1]));
+        const float redOverGreen = float(std::log(light[2] / light[1]));
+        const float limit = float(radius * radius);
         std::array<double, 3> sum{};
         std::size_t count = 0;
-        for (const auto& s : samples)
+        for (std::size_t i = 0; i < samples.size(); ++i)
         {
-            const double b = std::log(s[0] / light[0]);
-            const double g = std::log(s[1] / light[1]);
-            const double r = std::log(s[2] / light[2]);
-            if (std::hypot(b - g, r - g) > radius)
+            const float b = logs[i][0] - logs[i][1] - blueOverGreen;
+            const float r = logs[i][2] - logs[i][1] - redOverGreen;
+            if (b * b + r * r > limit)
                 continue;
             for (int c = 0; c < 3; ++c)
-                sum[c] += s[c];
+                sum[c] += samples[i][c];
             ++count;
         }
         if (count < enough)
@@ -235,10 +249,13 @@ std::array<double, 3> WhiteBalanceGains(const BgrView& picture, const PixelRect&
 
 void NeutraliseNegative(const BgrView& picture, const PixelRect& region, LinearCurves& curves)
 {
-    std::vector<std::array<float, 3>> samples = LinearSamples(picture, region, curves);
-    for (auto& s : samples)
-        for (float& v : s)
-            v = std::log10(std::max(v, 1e-6f));
+    SampleTables logLight;
+    for (int c = 0; c < 3; ++c)
+        for (int v = 0; v < 256; ++v)
+            logLight[c][v] = float(std::log10(std::max(curves[c][v], 1e-6)));
+    // Fewer samples than for white balance: two lines need fewer, and the
+    // preview runs this on every frame.
+    const std::vector<std::array<float, 3>> samples = Samples(picture, region, logLight, 16384.0);
     // Blue and red as lines over green in log light: c = slope · g + offset.
     struct Line
     {
@@ -262,7 +279,7 @@ void NeutraliseNegative(const BgrView& picture, const PixelRect& region, LinearC
         {
             const double b = (s[0] - line[0].offset) / line[0].slope - s[1];
             const double r = (s[2] - line[2].offset) / line[2].slope - s[1];
-            if (std::hypot(b, r) > radius)
+            if (b * b + r * r > radius * radius)
                 continue;
             for (int c : {0, 2})
             {
