@@ -2,6 +2,7 @@
 # ./dev.sh run   install what is missing, build, start Pelidor with the simulated scanner
 # ./dev.sh test  install what is missing, build, run every test
 # ./dev.sh setup install what is missing
+# ./dev.sh package  install what is missing, build, make the Debian package in build/package
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,6 +15,7 @@ PACKAGES=(
   clang clang-format ccache
   xvfb xauth openbox imagemagick xdotool x11-utils fonts-wqy-microhei
   xclip libvips-tools
+  dpkg-dev fakeroot lintian desktop-file-utils appstream
 )
 
 install_packages() {
@@ -59,8 +61,14 @@ case "${1:-}" in
   setup)
     install_packages
     ;;
+  package)
+    install_packages
+    build
+    cpack --config "$BUILD_DIR/CPackConfig.cmake" -B "$BUILD_DIR/package"
+    ls "$BUILD_DIR"/package/*.deb
+    ;;
   *)
-    echo "usage: $0 run|test|setup" >&2
+    echo "usage: $0 run|test|setup|package" >&2
     exit 2
     ;;
 esac
