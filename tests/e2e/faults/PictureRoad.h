@@ -78,6 +78,8 @@ protected:
         options.env = {{"TAVREL_SCANNER", "simulated"}};
         if (!holdAt.empty())
         {
+            // In a sanitizer build the preloaded shim comes before the
+            // sanitizer's runtime, which it would otherwise refuse.
             const char* asan = std::getenv("ASAN_OPTIONS");
             options.env.insert(
                 options.env.end(),
