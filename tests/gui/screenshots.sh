@@ -189,7 +189,45 @@ scenario_both() {
   shoot_all both
 }
 
-SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo both)
+# The file browser's panes in a window of their own (as the explorer window
+# holds them) over a user's folder of scans; ARGS go to the host.
+browser_host() {
+  local user=$SESSION/user scans
+  scans="$user/Documents/Family 1985"
+  mkdir -p "$user/Desktop" "$user/Documents/Slides" "$scans/Christmas"
+  "$BIN/tavrel-browser-host" --make-pictures "$scans" >>"$SESSION/host.log" 2>&1
+  echo "notes" >"$scans/notes.txt"
+  HOME=$user XDG_CONFIG_HOME=$user/.config \
+    "$BIN/tavrel-browser-host" --select "Family 1985" "$@" >>"$SESSION/host.log" 2>&1 &
+  PIDS+=($!)
+  wait_for 20 has_window TavrelBrowserHost || { echo "browser host: no window" >&2; return 1; }
+  wait_for 30 grep -q "browser host: shown" "$SESSION/host.log" ||
+    echo "browser host: thumbnails not all drawn" >&2
+}
+
+scenario_browser_icons() {
+  browser_host
+  shoot_all browser-icons
+}
+
+scenario_browser_details() {
+  browser_host --details
+  shoot_all browser-details
+}
+
+scenario_browser_web() {
+  browser_host --web
+  shoot_all browser-web
+}
+
+scenario_browser_properties() {
+  browser_host --properties PORTRAIT.JPG
+  wait_for 20 has_window "#32770"
+  shoot_all browser-properties
+}
+
+SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo both
+  browser_icons browser_details browser_web browser_properties)
 
 # --- run -----------------------------------------------------------------------
 
