@@ -3,6 +3,8 @@
 #include "browser/BrowserStrings.h"
 #include "browser/FolderListing.h"
 #include "browser/qt/BrowserQt.h"
+#include "platform/MessageBox.h"
+#include "platform/qt/Controls.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -67,6 +69,7 @@ PropertiesDialog::PropertiesDialog(const FileProperties& p, QWidget* parent) : Q
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(BrowserText(ids::kClose));
+    SetControlId(buttons->button(QDialogButtonBox::Close), IDCANCEL);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

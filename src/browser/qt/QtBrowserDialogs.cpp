@@ -4,6 +4,7 @@
 #include "browser/qt/PropertiesDialog.h"
 #include "browser/ShellNamespace.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/Controls.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -46,9 +47,15 @@ ConflictChoice QtBrowserDialogs::AskNameTaken(const std::string& name, bool canR
     QPushButton* keepBoth = box.addButton(BrowserText(ids::kKeepBoth), QMessageBox::AcceptRole);
     QPushButton* skip = box.addButton(BrowserText(ids::kSkip), QMessageBox::RejectRole);
     QPushButton* cancel = box.addButton(BrowserText(ids::kCancel), QMessageBox::RejectRole);
+    if (replace)
+        SetControlId(replace, kIdReplace);
+    SetControlId(keepBoth, kIdKeepBoth);
+    SetControlId(skip, kIdSkip);
+    SetControlId(cancel, IDCANCEL);
     box.setDefaultButton(keepBoth);
     box.setEscapeButton(cancel);
     auto* all = new QCheckBox(BrowserText(ids::kApplyToAll), &box);
+    SetControlId(all, kIdApplyToAll);
     box.setCheckBox(all);
     box.exec();
     applyToAll = all->isChecked();
@@ -73,7 +80,11 @@ void QtBrowserDialogs::ShowProgress(const OperationProgress& progress)
     {
         m_progress = new QProgressDialog(m_parent);
         m_progress->setWindowTitle(QStringLiteral("TAVREL"));
-        m_progress->setCancelButtonText(BrowserText(ids::kCancel));
+        // A button of our own so that IDCANCEL clicks it (and cancels the
+        // operation) instead of only hiding the window.
+        auto* cancel = new QPushButton(BrowserText(ids::kCancel));
+        SetControlId(cancel, IDCANCEL);
+        m_progress->setCancelButton(cancel);
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);

@@ -15,6 +15,14 @@ class QWidget;
 namespace tavrel
 {
 
+// Control numbers of the name-taken question: a script or test answers it
+// with WM_COMMAND to its "#32770" window. Its Cancel, the progress window's
+// Cancel and the properties window's Close are IDCANCEL.
+constexpr int kIdReplace = 62190;
+constexpr int kIdKeepBoth = 62191;
+constexpr int kIdSkip = 62192;
+constexpr int kIdApplyToAll = 62193;
+
 class QtBrowserDialogs : public IBrowserDialogs
 {
 public:
