@@ -30,6 +30,12 @@ public:
                           std::function<void()> callback) = 0;
     virtual void KillTimer(unsigned id) = 0;
     virtual bool IsLoopThread() const = 0;
+    // Runs work on a thread of its own and meanwhile goes on serving this
+    // loop: posted and invoked work, timers and, in the programs, painting,
+    // but no user input. Returns when the work has finished, as a modal loop
+    // returns; a long step on the loop's thread keeps the window alive so.
+    // Away from the loop's thread the work runs at once.
+    virtual void RunAside(const std::function<void()>& work) = 0;
 
     // For WindowEndpoint::Create: runs the window's handlers on this loop.
     // Unless an implementation says otherwise, endpoints made with it must go

@@ -30,6 +30,7 @@ public:
                   std::function<void()> callback) override;
     void KillTimer(unsigned id) override;
     bool IsLoopThread() const override;
+    void RunAside(const std::function<void()>& work) override;
 
 private:
     struct Impl;

@@ -33,6 +33,49 @@ struct MessageLoop::Impl
     int exitCode = 0;
     std::thread::id loopThread;
     bool running = false;
+
+    // Carries out posted work and due timers until `done` holds; `lock`
+    // holds `mutex` on entry and exit.
+    void Serve(std::unique_lock<std::mutex>& lock, const std::function<bool()>& done)
+    {
+        while (!done())
+        {
+            if (!queue.empty())
+            {
+                auto work = std::move(queue.front());
+                queue.pop_front();
+                lock.unlock();
+                work();
+                lock.lock();
+                continue;
+            }
+
+            // The earliest timer, if any is due, runs next.
+            auto next = timers.end();
+            for (auto it = timers.begin(); it != timers.end(); ++it)
+            {
+                if (next == timers.end() || it->second.due < next->second.due)
+                    next = it;
+            }
+            if (next != timers.end() && next->second.due <= Clock::now())
+            {
+                Timer& timer = next->second;
+                // The next expiry counts from now, so a slow callback does
+                // not cause a burst of catch-up calls.
+                timer.due = Clock::now() + timer.period;
+                auto callback = timer.callback;
+                lock.unlock();
+                callback();
+                lock.lock();
+                continue;
+            }
+
+            if (next == timers.end())
+                changed.wait(lock);
+            else
+                changed.wait_until(lock, next->second.due);
+        }
+    }
 };
 
 MessageLoop::MessageLoop() : m_impl(std::make_unique<Impl>()) {}
@@ -47,43 +90,7 @@ int MessageLoop::Run()
     std::unique_lock lock(m_impl->mutex);
     m_impl->loopThread = std::this_thread::get_id();
     m_impl->running = true;
-    while (!m_impl->quit)
-    {
-        if (!m_impl->queue.empty())
-        {
-            auto work = std::move(m_impl->queue.front());
-            m_impl->queue.pop_front();
-            lock.unlock();
-            work();
-            lock.lock();
-            continue;
-        }
-
-        // The earliest timer, if any is due, runs next.
-        auto next = m_impl->timers.end();
-        for (auto it = m_impl->timers.begin(); it != m_impl->timers.end(); ++it)
-        {
-            if (next == m_impl->timers.end() || it->second.due < next->second.due)
-                next = it;
-        }
-        if (next != m_impl->timers.end() && next->second.due <= Clock::now())
-        {
-            Timer& timer = next->second;
-            // The next expiry counts from now, so a slow callback does not
-            // cause a burst of catch-up calls.
-            timer.due = Clock::now() + timer.period;
-            auto callback = timer.callback;
-            lock.unlock();
-            callback();
-            lock.lock();
-            continue;
-        }
-
-        if (next == m_impl->timers.end())
-            m_impl->changed.wait(lock);
-        else
-            m_impl->changed.wait_until(lock, next->second.due);
-    }
+    m_impl->Serve(lock, [this] { return m_impl->quit; });
     m_impl->running = false;
     m_impl->loopThread = {};
     const int code = m_impl->exitCode;
@@ -156,6 +163,30 @@ bool MessageLoop::IsLoopThread() const
 {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->running && m_impl->loopThread == std::this_thread::get_id();
+}
+
+void MessageLoop::RunAside(const std::function<void()>& work)
+{
+    if (!IsLoopThread())
+    {
+        work();
+        return;
+    }
+    bool finished = false;
+    std::thread worker(
+        [&]
+        {
+            work();
+            std::lock_guard lock(m_impl->mutex);
+            finished = true;
+            m_impl->changed.notify_all();
+        });
+    std::unique_lock lock(m_impl->mutex);
+    m_impl->Serve(lock, [&] { return finished || m_impl->quit; });
+    // A loop told to quit meanwhile still lets the work finish first.
+    m_impl->changed.wait(lock, [&] { return finished; });
+    lock.unlock();
+    worker.join();
 }
 
 void MessageLoop::SetTimer(unsigned id, std::chrono::milliseconds period,

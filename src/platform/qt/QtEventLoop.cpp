@@ -1,6 +1,7 @@
 #include "platform/qt/QtEventLoop.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMetaObject>
 #include <QObject>
 #include <QTimer>
@@ -271,6 +272,26 @@ void QtEventLoop::KillTimer(unsigned id)
 bool QtEventLoop::IsLoopThread() const
 {
     return std::this_thread::get_id() == m_state->guiThread;
+}
+
+void QtEventLoop::RunAside(const std::function<void()>& work)
+{
+    if (!IsLoopThread())
+    {
+        work();
+        return;
+    }
+    QEventLoop nested;
+    std::thread worker(
+        [&]
+        {
+            work();
+            QMetaObject::invokeMethod(&nested, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+    // Returns early only when the application quits; the work still
+    // finishes before this does.
+    nested.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
 }
 
 UiDispatcher QtEventLoop::Dispatcher()

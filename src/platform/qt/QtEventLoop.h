@@ -32,6 +32,9 @@ public:
                   std::function<void()> callback) override;
     void KillTimer(unsigned id) override;
     bool IsLoopThread() const override;
+    // User input waits in the window system's queue meanwhile (so nothing
+    // the user does can re-enter the caller), and is handled afterwards.
+    void RunAside(const std::function<void()>& work) override;
     // Stays safe to call after the loop has gone (it then returns false).
     UiDispatcher Dispatcher() override;
 

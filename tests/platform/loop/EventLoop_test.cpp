@@ -182,6 +182,38 @@ TYPED_TEST(EventLoopTest, AStoppedLoopRunsNothingAndRefusesSends)
     EXPECT_FALSE(ran);
 }
 
+TYPED_TEST(EventLoopTest, WorkAsideKeepsTheLoopServingUntilItHasFinished)
+{
+    EventLoop& loop = this->Loop();
+    const auto loopThread = std::this_thread::get_id();
+    std::atomic<int> ticks{0};
+    std::atomic<bool> finished{false};
+    std::thread::id workThread;
+    bool sent = false;
+    bool returnedAfterTheWork = false;
+    loop.Post(
+        [&]
+        {
+            loop.SetTimer(5, std::chrono::milliseconds(1), [&] { ++ticks; });
+            loop.RunAside(
+                [&]
+                {
+                    workThread = std::this_thread::get_id();
+                    // Both need the loop served while the caller waits.
+                    sent = loop.Invoke([&] { EXPECT_EQ(std::this_thread::get_id(), loopThread); });
+                    EXPECT_TRUE(WaitFor([&] { return ticks >= 3; }));
+                    finished = true;
+                });
+            returnedAfterTheWork = finished;
+            loop.KillTimer(5);
+            this->m_host.End();
+        });
+    this->m_host.Spin();
+    EXPECT_TRUE(sent);
+    EXPECT_NE(workThread, loopThread);
+    EXPECT_TRUE(returnedAfterTheWork);
+}
+
 TEST(QtEventLoop, CallersWakeWhenTheLoopGoes)
 {
     TestApplication();
