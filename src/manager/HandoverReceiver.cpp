@@ -44,10 +44,11 @@ std::optional<PictureDescriptor> ReadDescriptor(const CopyData& data)
 
 } // namespace
 
-CHandoverReceiver::CHandoverReceiver(const ManagerPanes& panes)
+CHandoverReceiver::CHandoverReceiver(const ManagerPanes& panes, EventLoop* loop)
     : m_panes(panes),
-      m_storage(m_state, m_panes,
-                [this](WPARAM wParam, const std::string* path) { OnPictureStored(wParam, path); })
+      m_storage(
+          m_state, m_panes,
+          [this](WPARAM wParam, const std::string* path) { OnPictureStored(wParam, path); }, loop)
 {
     SetPanes(panes);
 }

@@ -19,6 +19,8 @@
 namespace tavrel
 {
 
+class EventLoop;
+
 // Largest picture the channel accepts (both sides), and the section's limit.
 constexpr std::int32_t kMaxPictureSide = 32768;
 constexpr std::size_t kMaxSectionBytes = std::size_t(1) << 30;
@@ -26,7 +28,9 @@ constexpr std::size_t kMaxSectionBytes = std::size_t(1) << 30;
 class CHandoverReceiver
 {
 public:
-    explicit CHandoverReceiver(const ManagerPanes& panes);
+    // `loop`: the UI thread's, which goes on while a picture is written
+    // (none: everything runs on the calling thread).
+    explicit CHandoverReceiver(const ManagerPanes& panes, EventLoop* loop = nullptr);
     ~CHandoverReceiver();
     CHandoverReceiver(const CHandoverReceiver&) = delete;
     CHandoverReceiver& operator=(const CHandoverReceiver&) = delete;

@@ -1,7 +1,6 @@
 #include "manager/ManagerEngine.h"
 
 #include "manager/CaptureLauncher.h"
-#include "platform/DeviceNotifications.h"
 #include "shared/InstanceGuard.h"
 
 #include <chrono>
@@ -18,9 +17,10 @@ constexpr auto kCaptureCloseTimeout = std::chrono::seconds(10);
 
 } // namespace
 
-CManagerEngine::CManagerEngine(CUserSettings& settings, IManagerFrame& frame,
+CManagerEngine::CManagerEngine(EventLoop& loop, CUserSettings& settings, IManagerFrame& frame,
                                ManagerEngineOptions options)
-    : m_settings(settings), m_frame(frame), m_options(options), m_receiver(ManagerPanes{})
+    : m_settings(settings), m_frame(frame), m_options(std::move(options)),
+      m_receiver(ManagerPanes{}, &loop)
 {
     // The explorer window's copy; 0 (icons) when the file cannot be read, as
     // the file list assumes then.
@@ -45,12 +45,11 @@ void CManagerEngine::Create(HWND frame)
 
 void CManagerEngine::StartDevices()
 {
-    const HWND frame = m_hwnd;
     m_scanner.Query();
     if (m_options.watchDevices)
     {
-        m_notificationsRegistered = Desktop::RegisterDeviceNotification(frame);
-        m_deviceWatch = DeviceNotifications::Start(frame);
+        m_options.watchDevices(m_hwnd);
+        m_notificationsRegistered = true;
     }
     Changed();
 }
@@ -125,7 +124,6 @@ bool CManagerEngine::Close()
 void CManagerEngine::ReleaseDevices()
 {
     m_scanner.Release();
-    m_deviceWatch.reset();
     if (m_notificationsRegistered)
         Desktop::UnregisterDeviceNotification(m_hwnd);
     m_notificationsRegistered = false;

@@ -3,7 +3,8 @@
 // runs, the busy, close-pending and closing flags, the scanner query, the
 // capture launch and the explorer window's state and commands. Widget-free;
 // every call runs on the program's UI thread (the thread that serves the
-// frame's window). The Qt frame and the test hosts drive the same object.
+// frame's window), whose event loop it is given. The Qt frame and the test
+// hosts drive the same object.
 
 #include "browser/PaneInterfaces.h"
 #include "manager/HandoverReceiver.h"
@@ -19,7 +20,7 @@
 namespace tavrel
 {
 
-class DeviceNotifications;
+class EventLoop;
 
 // What the engine asks of the frame that shows it.
 class IManagerFrame
@@ -46,15 +47,16 @@ struct EditFlags
 
 struct ManagerEngineOptions
 {
-    // Device notifications for the frame: the session's broadcasts and, when
-    // udev is there, real USB events.
-    bool watchDevices = true;
+    // Registers the frame's window for device notifications after the first
+    // scanner query (the program's start-up helper: the session's broadcasts
+    // and udev). None: the frame hears no devices.
+    std::function<bool(HWND frame)> watchDevices;
 };
 
 class CManagerEngine
 {
 public:
-    CManagerEngine(CUserSettings& settings, IManagerFrame& frame,
+    CManagerEngine(EventLoop& loop, CUserSettings& settings, IManagerFrame& frame,
                    ManagerEngineOptions options = {});
     ~CManagerEngine();
     CManagerEngine(const CManagerEngine&) = delete;
@@ -111,7 +113,6 @@ private:
     ManagerEngineOptions m_options;
     CHandoverReceiver m_receiver;
     CScannerQuery m_scanner;
-    std::unique_ptr<DeviceNotifications> m_deviceWatch;
     bool m_notificationsRegistered = false;
     HWND m_hwnd = 0;
     bool m_marked = false;

@@ -6,6 +6,7 @@
 #include "imaging/cwimage/dib/Dib.h"
 #include "manager/ChannelTempFiles.h"
 #include "platform/AtomicFile.h"
+#include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "shared/PictureDescriptor.h"
@@ -80,9 +81,9 @@ bool WritePictureFile(CDib& picture, std::int32_t outputFormat, std::int32_t bit
 }
 
 CPictureStorage::CPictureStorage(HandoverState& state, const ManagerPanes& panes,
-                                 FrameNotice notifyFrame)
-    : m_state(state), m_panes(panes), m_notifyFrame(std::move(notifyFrame)),
-      m_clock([] { return std::time(nullptr); })
+                                 FrameNotice notifyFrame, EventLoop* loop)
+    : m_state(state), m_panes(panes), m_notifyFrame(std::move(notifyFrame)), m_loop(loop),
+      m_animation(loop), m_clock([] { return std::time(nullptr); })
 {
 }
 
@@ -154,19 +155,24 @@ bool CPictureStorage::StoreFrontPicture()
     bool stored = false;
     if (profile->LoadProfile(profilePath) == 1)
     {
-        if (ProcessReceivedPicture(*profile, m_state.lastKind, m_state.picture) == 1)
-        {
-            const std::string stem = StoredFileStem(m_clock());
-            m_state.busy = false;
-            stored = WritePictureFile(m_state.picture, m_state.outputFormat, m_state.bitDepthIndex,
-                                      folder, stem, &m_lastStored);
-            if (!stored)
-                ReportWriteFailure(folder);
-        }
-        else
-        {
+        // The busy flag stays set until the file is complete: the bar moves
+        // meanwhile, and a close waits for the file.
+        bool processed = false;
+        RunAside(
+            [&]
+            {
+                processed =
+                    ProcessReceivedPicture(*profile, m_state.lastKind, m_state.picture) == 1;
+                if (!processed)
+                    return;
+                const std::string stem = StoredFileStem(m_clock());
+                stored = WritePictureFile(m_state.picture, m_state.outputFormat,
+                                          m_state.bitDepthIndex, folder, stem, &m_lastStored);
+            });
+        if (!processed)
             ReportProcessingFailure();
-        }
+        else if (!stored)
+            ReportWriteFailure(folder);
     }
     // Whatever happened, this job leaves the queue together with its pixels,
     // so that the queue stays in step with the picture buffer.
@@ -196,25 +202,28 @@ bool CPictureStorage::StoreQueuedFiles()
         auto profile = std::make_unique<CImageProfile>(ProfileFlavour::Manager);
         if (profile->LoadProfile(profilePath) == 1)
         {
-            CDib picture;
-            if (picture.LoadFile(picturePath) == 1 && picture.HasPixels())
-            {
-                if (ProcessReceivedPicture(*profile, COPYDATA_PICTURE_FILE, picture) == 1)
+            bool read = false;
+            bool processed = false;
+            RunAside(
+                [&]
                 {
+                    CDib picture;
+                    read = picture.LoadFile(picturePath) == 1 && picture.HasPixels();
+                    if (!read)
+                        return;
+                    processed =
+                        ProcessReceivedPicture(*profile, COPYDATA_PICTURE_FILE, picture) == 1;
+                    if (!processed)
+                        return;
                     stored = WritePictureFile(picture, m_state.outputFormat, m_state.bitDepthIndex,
                                               folder, StoredFileStem(m_clock()), &m_lastStored);
-                    if (!stored)
-                        ReportWriteFailure(folder);
-                }
-                else
-                {
-                    ReportProcessingFailure();
-                }
-            }
-            else
-            {
+                });
+            if (!read)
                 MessageBox(0, "Could not read the picture " + picturePath + "!");
-            }
+            else if (!processed)
+                ReportProcessingFailure();
+            else if (!stored)
+                ReportWriteFailure(folder);
         }
         if (stored)
             NoticeStored(folder, m_lastStored);
@@ -229,6 +238,14 @@ bool CPictureStorage::StoreQueuedFiles()
     }
     FinishRun();
     return allStored;
+}
+
+void CPictureStorage::RunAside(const std::function<void()>& work)
+{
+    if (m_loop != nullptr)
+        m_loop->RunAside(work);
+    else
+        work();
 }
 
 } // namespace tavrel

@@ -1,7 +1,8 @@
 #pragma once
 // Storing incoming pictures: the single-picture step for pixels handed over
 // (kinds 1001, 1008) and the loop for pictures handed over as files (1003).
-// Runs on the UI thread inside the hand-over handler.
+// Runs on the UI thread inside the hand-over handler; the picture is
+// processed and written aside while the UI thread's loop goes on.
 
 #include "manager/HandoverState.h"
 #include "manager/ProgressAnimation.h"
@@ -15,6 +16,7 @@ namespace tavrel
 {
 
 class CDib;
+class EventLoop;
 
 // "%Y-%m-%d-%H-%M-%S" of the local time.
 std::string StoredFileStem(std::time_t when);
@@ -31,7 +33,9 @@ class CPictureStorage
 public:
     // `notifyFrame` stands for WM_PICTURE_STORED sent to the frame.
     using FrameNotice = std::function<void(WPARAM wParam, const std::string* path)>;
-    CPictureStorage(HandoverState& state, const ManagerPanes& panes, FrameNotice notifyFrame);
+    // Without a loop, everything runs on the calling thread.
+    CPictureStorage(HandoverState& state, const ManagerPanes& panes, FrameNotice notifyFrame,
+                    EventLoop* loop = nullptr);
     ~CPictureStorage();
 
     // Both start with the busy flag set by the handler and end with it clear.
@@ -56,10 +60,12 @@ private:
     void NoticeStored(const std::string& folder, const std::string& path);
     void ReportWriteFailure(const std::string& folder);
     void ReportProcessingFailure();
+    void RunAside(const std::function<void()>& work);
 
     HandoverState& m_state;
     const ManagerPanes& m_panes;
     FrameNotice m_notifyFrame;
+    EventLoop* m_loop;
     CProgressAnimation m_animation;
     std::function<std::time_t()> m_clock;
     std::string m_lastStored;

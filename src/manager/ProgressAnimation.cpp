@@ -1,41 +1,57 @@
 #include "manager/ProgressAnimation.h"
 
+#include "platform/EventLoop.h"
+
 #include <chrono>
 
 namespace tavrel
 {
 
+namespace
+{
+
+constexpr unsigned kProgressTimer = 1;
+constexpr auto kProgressStep = std::chrono::milliseconds(10);
+
+} // namespace
+
 void CProgressAnimation::Start(IStatusBar* statusBar, const std::atomic<bool>& busy,
                                const std::atomic<bool>& closePending)
 {
     Stop();
-    m_thread = std::jthread(
-        [this, statusBar, &busy, &closePending](std::stop_token stop)
-        {
-            if (closePending.load())
-                return;
-            int counter = 0;
-            std::unique_lock lock(m_mutex);
-            while (busy.load() && !closePending.load() && !stop.stop_requested())
-            {
-                ++counter;
-                if (statusBar != nullptr)
-                    statusBar->SetProgressPos(counter);
-                if (counter >= 100)
-                    counter = 0;
-                m_wake.wait_for(lock, stop, std::chrono::milliseconds(10), [] { return false; });
-            }
-            if (statusBar != nullptr)
-                statusBar->MoveProgressBar(RECT{0, 0, 0, 0});
-        });
+    if (statusBar == nullptr || closePending.load())
+        return;
+    m_statusBar = statusBar;
+    m_busy = &busy;
+    m_closePending = &closePending;
+    m_counter = 0;
+    if (m_loop != nullptr)
+        m_loop->SetTimer(kProgressTimer, kProgressStep, [this] { Step(); });
+}
+
+void CProgressAnimation::Step()
+{
+    if (m_statusBar == nullptr)
+        return;
+    if (!m_busy->load() || m_closePending->load())
+    {
+        Stop();
+        return;
+    }
+    m_statusBar->SetProgressPos(++m_counter);
+    if (m_counter >= 100)
+        m_counter = 0;
 }
 
 void CProgressAnimation::Stop()
 {
-    if (!m_thread.joinable())
+    if (m_statusBar == nullptr)
         return;
-    m_thread.request_stop();
-    m_thread.join();
+    if (m_loop != nullptr)
+        m_loop->KillTimer(kProgressTimer);
+    IStatusBar* statusBar = m_statusBar;
+    m_statusBar = nullptr;
+    statusBar->MoveProgressBar(RECT{0, 0, 0, 0});
 }
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #pragma once
 // The main frame's status bar as the hand-over and storage steps use it:
 // pane 2 shows the queue status, pane 1 hosts the progress bar during a run.
+// Every call comes on the UI thread.
 
 #include "platform/WinTypes.h"
 
@@ -13,16 +14,13 @@ class IStatusBar
 {
 public:
     virtual ~IStatusBar() = default;
-    // UI thread.
     virtual void SetPaneText(int pane, const std::string& text) = 0;
     virtual RECT GetPaneRect(int pane) const = 0;
     // Places the bar at the rectangle's left and top (105 wide), shows it,
-    // range 0 to 100, position 0. UI thread.
+    // range 0 to 100, position 0.
     virtual void PlaceProgressBar(const RECT& rect) = 0;
-    // Called from the progress-animation thread while the UI thread stores
-    // a picture: must not wait for the UI thread.
     virtual void SetProgressPos(int position) = 0;
-    // (0, 0, 0, 0) hides the bar. Animation thread, same rule.
+    // (0, 0, 0, 0) hides the bar.
     virtual void MoveProgressBar(const RECT& rect) = 0;
 };
 

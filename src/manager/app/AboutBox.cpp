@@ -2,7 +2,8 @@
 
 #include "manager/app/PelidorStrings.h"
 #include "manager/app/ToolbarIcons.h"
-#include "platform/qt/QtWindowBinding.h"
+#include "platform/qt/Controls.h"
+#include "platform/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -13,14 +14,6 @@
 
 namespace tavrel
 {
-
-namespace
-{
-
-constexpr int IDOK = 1;
-constexpr UINT WM_COMMAND_ID = WM_COMMAND;
-
-} // namespace
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
 {
@@ -37,7 +30,7 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     text->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(LoadString(IDS_ABOUT_OK), QDialogButtonBox::AcceptRole);
-    ok->setProperty("controlId", IDOK);
+    SetControlId(ok, IDOK);
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
@@ -51,19 +44,7 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent)
     layout->addLayout(row);
     layout->addWidget(buttons);
     setMinimumWidth(360);
-
-    m_binding = std::make_unique<QtWindowBinding>(
-        this, "#32770",
-        [this](const Message& message, std::vector<std::uint8_t>&) -> LRESULT
-        {
-            if (message.message == WM_CLOSE ||
-                (message.message == WM_COMMAND_ID && (message.wParam & 0xFFFF) == IDOK))
-                accept();
-            return 0;
-        });
 }
-
-CAboutBox::~CAboutBox() = default;
 
 CAboutBox* CAboutBox::Show(QWidget* parent)
 {

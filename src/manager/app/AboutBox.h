@@ -1,14 +1,11 @@
 #pragma once
-// The About box: product, version and a line on what the program does.
+// The About box: product, version and a line on what the program does. A
+// "#32770" window of the session while shown, as every dialog is.
 
 #include <QDialog>
 
-#include <memory>
-
 namespace tavrel
 {
-
-class QtWindowBinding;
 
 class CAboutBox : public QDialog
 {
@@ -16,13 +13,9 @@ class CAboutBox : public QDialog
 
 public:
     explicit CAboutBox(QWidget* parent = nullptr);
-    ~CAboutBox() override;
 
     // Shows the box modal to `parent` without waiting for it (one at a time).
     static CAboutBox* Show(QWidget* parent);
-
-private:
-    std::unique_ptr<QtWindowBinding> m_binding;
 };
 
 } // namespace tavrel

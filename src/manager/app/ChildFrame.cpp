@@ -250,6 +250,10 @@ bool CChildFrame::FolderTreeHasFocus() const
 
 bool CChildFrame::OnCommand(UINT id)
 {
+    // A disabled command is not carried out, however it arrives (an
+    // accelerator, another program's WM_COMMAND).
+    if (const QAction* action = Action(id); action && !action->isEnabled())
+        return true;
     switch (id)
     {
     case ID_CAPTURE:

@@ -2,11 +2,9 @@
 
 #include "manager/ManagerCommands.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QMetaObject>
-#include <QProgressBar>
 #include <QEvent>
+#include <QLabel>
+#include <QProgressBar>
 
 namespace tavrel
 {
@@ -73,11 +71,7 @@ QString CFrameStatusBar::PaneText(int pane) const
 void CFrameStatusBar::SetPaneText(int pane, const std::string& text)
 {
     if (QLabel* label = Pane(pane))
-    {
         label->setText(QString::fromStdString(text));
-        // The UI thread may be storing a picture next: show the count now.
-        label->repaint();
-    }
 }
 
 RECT CFrameStatusBar::GetPaneRect(int pane) const
@@ -102,10 +96,6 @@ void CFrameStatusBar::PlaceProgressBar(const RECT& rect)
 {
     ShowProgressBarAt(rect);
     emit runStarted();
-    // The run goes on on this thread: paint the bar and take a close request
-    // (which only hides the frame now) before it starts.
-    m_progress->repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void CFrameStatusBar::MoveBar(const RECT& rect)
@@ -115,25 +105,15 @@ void CFrameStatusBar::MoveBar(const RECT& rect)
 
 void CFrameStatusBar::SetProgressPos(int position)
 {
-    QMetaObject::invokeMethod(m_progress, "setValue", Qt::QueuedConnection, Q_ARG(int, position));
+    m_progress->setValue(position);
 }
 
 void CFrameStatusBar::MoveProgressBar(const RECT& rect)
 {
-    const bool hide = rect.right == rect.left || rect.bottom == rect.top;
-    QPointer<QProgressBar> bar = m_progress;
-    QMetaObject::invokeMethod(
-        this,
-        [this, bar, rect, hide]
-        {
-            if (!bar)
-                return;
-            if (hide)
-                bar->hide();
-            else
-                MoveBar(rect);
-        },
-        Qt::QueuedConnection);
+    if (rect.right == rect.left || rect.bottom == rect.top)
+        m_progress->hide();
+    else
+        MoveBar(rect);
 }
 
 bool CFrameStatusBar::eventFilter(QObject* watched, QEvent* event)

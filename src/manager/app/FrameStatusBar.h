@@ -1,12 +1,10 @@
 #pragma once
 // The main frame's status bar: pane 0 the message pane, pane 1 (59142) the
 // home of the progress bar during a storage run, pane 2 (59143) the queue
-// status. The progress calls may come from the animation thread; they reach
-// the bar through queued calls.
+// status.
 
 #include "manager/StatusBarPane.h"
 
-#include <QPointer>
 #include <QStatusBar>
 
 class QLabel;
@@ -29,13 +27,13 @@ public:
 
     void SetPaneText(int pane, const std::string& text) override;
     RECT GetPaneRect(int pane) const override;
-    // The start of a storage run (on the UI thread, which then stores).
+    // The start of a storage run.
     void PlaceProgressBar(const RECT& rect) override;
     void SetProgressPos(int position) override;
     void MoveProgressBar(const RECT& rect) override;
 
 signals:
-    // A storage run starts; the UI thread is inside the hand-over now.
+    // A storage run starts.
     void runStarted();
 
 protected:

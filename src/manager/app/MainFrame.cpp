@@ -17,9 +17,10 @@
 namespace tavrel
 {
 
-CMainFrame::CMainFrame(CUserSettings& settings, QString appSettingsFile,
+CMainFrame::CMainFrame(EventLoop& loop, CUserSettings& settings, QString appSettingsFile,
                        ManagerEngineOptions options)
-    : m_appSettingsFile(std::move(appSettingsFile)), m_engine(settings, *this, options)
+    : m_appSettingsFile(std::move(appSettingsFile)),
+      m_engine(loop, settings, *this, std::move(options))
 {
     setObjectName("MainFrame");
 }
@@ -44,6 +45,9 @@ bool CMainFrame::Create()
         [this](const Message& message, std::vector<std::uint8_t>&) { return OnMessage(message); });
     if (!m_binding->IsValid())
         return false;
+    // Exit closes through the close steps, with or without the explorer
+    // window.
+    m_binding->SetCommandHandler(ID_APP_EXIT, [this] { close(); });
     m_engine.Create(m_binding->Handle());
 
     m_hiddenToolBar = new QToolBar(this);
@@ -56,7 +60,6 @@ bool CMainFrame::Create()
     m_statusBar->SetPaneText(0, LoadString(IDS_STATUS_READY).toStdString());
     m_statusBar->ShowProgressBarAt(m_statusBar->GetPaneRect(1));
 
-    setWindowTitle(LoadString(IDS_FRAME_TITLE));
     m_engine.StartDevices();
     FillNoDocumentMenu();
     return true;
@@ -102,22 +105,17 @@ HWND CMainFrame::Handle() const
 
 LRESULT CMainFrame::OnMessage(const Message& message)
 {
-    switch (message.message)
+    // What the binding leaves: commands with no control or action of their
+    // own go to the pane that owns them; the hand-over, 1126, 1127 and
+    // device changes to the engine.
+    if (message.message == WM_COMMAND)
     {
-    case WM_CLOSE:
-        close();
+        // Menu (0) and accelerator (1) commands only, not controls'
+        // notifications.
+        const WPARAM code = (message.wParam >> 16) & 0xFFFF;
+        if (m_explorer && code <= 1)
+            m_explorer->OnCommand(UINT(message.wParam & 0xFFFF));
         return 0;
-    case WM_COMMAND:
-    {
-        const UINT id = UINT(message.wParam & 0xFFFF);
-        if (id == ID_APP_EXIT && !m_explorer)
-            close();
-        else if (m_explorer)
-            m_explorer->OnCommand(id);
-        return 0;
-    }
-    default:
-        break;
     }
     bool handled = false;
     return m_engine.HandleMessage(message, &handled);

@@ -25,8 +25,10 @@ class CMainFrame : public QMainWindow, public IManagerFrame
     Q_OBJECT
 
 public:
-    // `appSettingsFile`: the application settings (splitter state).
-    CMainFrame(CUserSettings& settings, QString appSettingsFile, ManagerEngineOptions options = {});
+    // `loop`: the program's UI thread; `appSettingsFile`: the application
+    // settings (splitter state).
+    CMainFrame(EventLoop& loop, CUserSettings& settings, QString appSettingsFile,
+               ManagerEngineOptions options = {});
     ~CMainFrame() override;
 
     // The creation steps: window, mark, bars, progress bar, title, scanner

@@ -22,9 +22,7 @@ PelidorCommandLine ParsePelidorCommandLine(const std::vector<std::string>& args)
     PelidorCommandLine line;
     for (const std::string& arg : args)
     {
-        if (arg == "--simulated")
-            line.simulated = true;
-        else if (!arg.empty() && arg[0] != '-' && line.folder.empty())
+        if (!arg.empty() && arg[0] != '-' && line.folder.empty())
             line.folder = std::filesystem::absolute(arg).lexically_normal().string();
     }
     while (line.folder.size() > 1 && line.folder.back() == '/')
@@ -32,7 +30,10 @@ PelidorCommandLine ParsePelidorCommandLine(const std::vector<std::string>& args)
     return line;
 }
 
-CPelidorApp::CPelidorApp() = default;
+CPelidorApp::CPelidorApp(EventLoop& loop, std::function<bool(HWND)> watchDevices)
+    : m_loop(loop), m_watchDevices(std::move(watchDevices))
+{
+}
 
 CPelidorApp::~CPelidorApp()
 {
@@ -71,7 +72,9 @@ bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
     LoadStdProfileSettings();
 
     // 8. The main frame.
-    m_frame = std::make_unique<CMainFrame>(m_settings, SettingsFile());
+    ManagerEngineOptions options;
+    options.watchDevices = m_watchDevices;
+    m_frame = std::make_unique<CMainFrame>(m_loop, m_settings, SettingsFile(), std::move(options));
     if (!m_frame->Create())
     {
         std::fprintf(stderr, "Pelidor: the main window cannot be registered\n");

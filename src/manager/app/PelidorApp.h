@@ -4,10 +4,12 @@
 // shown maximised) and exit.
 
 #include "manager/UserSettings.h"
+#include "platform/WinTypes.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,23 +18,27 @@ namespace tavrel
 {
 
 class CMainFrame;
+class EventLoop;
 class InstanceGuard;
 
 constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
 constexpr const char* kSkinFile = "Ruzade.smf";
 constexpr int kRecentFileCount = 4;
 
+// What is left of the command line once the start-up helper has taken its
+// options.
 struct PelidorCommandLine
 {
     std::string folder; // "" : the remembered folder
-    bool simulated = false;
 };
 PelidorCommandLine ParsePelidorCommandLine(const std::vector<std::string>& args);
 
 class CPelidorApp
 {
 public:
-    CPelidorApp();
+    // `loop`: the program's UI thread. `watchDevices` registers the frame's
+    // window for device notifications once it exists.
+    CPelidorApp(EventLoop& loop, std::function<bool(HWND)> watchDevices);
     ~CPelidorApp();
     CPelidorApp(const CPelidorApp&) = delete;
     CPelidorApp& operator=(const CPelidorApp&) = delete;
@@ -55,6 +61,8 @@ private:
     void LoadStdProfileSettings();
     void SaveStdProfileSettings() const;
 
+    EventLoop& m_loop;
+    std::function<bool(HWND)> m_watchDevices;
     std::unique_ptr<InstanceGuard> m_guard;
     CUserSettings m_settings;
     std::unique_ptr<CMainFrame> m_frame;

@@ -52,7 +52,8 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     tavrel::ProgramStart start("Pelidor", argc, argv);
 
-    tavrel::CPelidorApp pelidor;
+    tavrel::CPelidorApp pelidor(start.Loop(),
+                                [&start](tavrel::HWND frame) { return start.WatchDevices(frame); });
     if (!pelidor.InitInstance(start.Arguments()))
     {
         if (pelidor.AnotherInstanceRuns())

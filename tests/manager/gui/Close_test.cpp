@@ -11,10 +11,13 @@
 #include "platform/Desktop.h"
 #include "shared/InstanceGuard.h"
 #include "support/Process.h"
+#include "support/Wait.h"
 
 #include <QProgressBar>
 #include <QSignalSpy>
 
+#include <atomic>
+#include <ctime>
 #include <filesystem>
 #include <thread>
 
@@ -44,8 +47,9 @@ public:
                 [this]
                 {
                     queueTextDuringRun = m_frame.StatusBar()->PaneText(2);
+                    // Before the picture is written, whatever the threads do.
                     if (closeDuringRun)
-                        QMetaObject::invokeMethod(&m_frame, "close", Qt::QueuedConnection);
+                        m_frame.close();
                 });
     }
     bool closeDuringRun = false;
@@ -109,6 +113,18 @@ TEST_F(FrameTest, APictureShowsTheRunInTheStatusBarAndLeavesItClear)
 {
     ASSERT_TRUE(Start());
     RunWatcher watcher(Frame(), m_pictures);
+    std::atomic<int> highest{0};
+    QObject::connect(Frame().StatusBar()->ProgressBar(), &QProgressBar::valueChanged, &watcher,
+                     [&](int value) { highest = std::max(highest.load(), value); });
+    // The file is named on the writing thread: held there until the bar has
+    // moved, the bar must animate while the picture is written.
+    std::atomic<bool> movedWhileWriting{false};
+    Frame().Engine().Receiver().Storage().SetClock(
+        [&]
+        {
+            movedWhileWriting = WaitFor([&] { return highest >= 5; });
+            return std::time(nullptr);
+        });
     bool done = false;
     auto outcome = CHandoverSender::Outcome::NoManager;
     std::thread sender(SendPicture, &done, &outcome);
@@ -117,6 +133,7 @@ TEST_F(FrameTest, APictureShowsTheRunInTheStatusBarAndLeavesItClear)
     ASSERT_TRUE(finished);
     EXPECT_EQ(outcome, CHandoverSender::Outcome::Stored);
     EXPECT_EQ(watcher.queueTextDuringRun, "等待处理页数：1");
+    EXPECT_TRUE(movedWhileWriting);
     // The run's end hides the bar (it was shown, empty, since the start).
     EXPECT_TRUE(WaitUntil([&] { return !Frame().StatusBar()->ProgressBar()->isVisible(); }));
     EXPECT_EQ(Frame().StatusBar()->PaneText(2), "");

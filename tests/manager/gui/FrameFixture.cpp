@@ -1,5 +1,6 @@
 #include "FrameFixture.h"
 
+#include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "shared/camera/CameraControl.h"
 
@@ -15,20 +16,8 @@
 namespace tavrel::test
 {
 
-QApplication& GuiApp()
-{
-    static int argc = 1;
-    static char name[] = "tavrel_manager_gui_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time a static
-    // application object would be.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 FrameTest::FrameTest() : m_pictures(m_sandbox.Root() + "/Pictures")
 {
-    GuiApp();
     QApplication::setQuitOnLastWindowClosed(false);
     SetScannerBackend(ScannerBackend::Simulated);
     ::setenv("TAVREL_PLUGIN_DIR", std::getenv("TAVREL_BIN_DIR"), 1);
@@ -52,7 +41,9 @@ bool FrameTest::Start(std::vector<std::string> args)
 {
     if (args.empty())
         args.push_back(m_pictures);
-    m_app = std::make_unique<CPelidorApp>();
+    // As the program's start-up helper registers the frame (the session's
+    // broadcasts; no udev in tests).
+    m_app = std::make_unique<CPelidorApp>(m_loop, Desktop::RegisterDeviceNotification);
     return m_app->InitInstance(args);
 }
 

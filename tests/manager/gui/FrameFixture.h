@@ -4,11 +4,9 @@
 
 #include "manager/app/MainFrame.h"
 #include "manager/app/PelidorApp.h"
+#include "platform/qt/QtEventLoop.h"
 #include "support/Sandbox.h"
-
-#include <QApplication>
-
-#include <gtest/gtest.h>
+#include "support/qt/QtTestApp.h"
 
 #include <memory>
 #include <string>
@@ -16,9 +14,7 @@
 namespace tavrel::test
 {
 
-QApplication& GuiApp();
-
-class FrameTest : public ::testing::Test
+class FrameTest : public QtTest
 {
 protected:
     FrameTest();
@@ -37,6 +33,7 @@ protected:
 
     Sandbox m_sandbox;
     std::string m_pictures;
+    QtEventLoop m_loop;
     std::unique_ptr<CPelidorApp> m_app;
 };
 

@@ -160,9 +160,7 @@ int main(int argc, char** argv)
     tavrel::MessageLoop loop;
     HostFrame frame(log);
     tavrel::CUserSettings settings;
-    tavrel::ManagerEngineOptions options;
-    options.watchDevices = false;
-    tavrel::CManagerEngine engine(settings, frame, options);
+    tavrel::CManagerEngine engine(loop, settings, frame);
     engine.SetPanes(&list, documents.empty() ? nullptr : &tree, &statusBar);
 
     auto window = tavrel::WindowEndpoint::Create(
