@@ -103,6 +103,7 @@ public:
     bool ScannerHeld() const { return m_scanner.Holds(); }
     HWND Window() const { return m_hwnd; }
     CHandoverReceiver& Receiver() { return m_receiver; }
+    CUserSettings& Settings() { return m_settings; }
 
 private:
     void ReleaseDevices();

@@ -2,21 +2,20 @@
 
 #include "manager/ManagerCommands.h"
 #include "manager/app/AboutBox.h"
+#include "manager/app/ExplorerBrowser.h"
+#include "manager/app/MainFrame.h"
 #include "manager/app/PaneSplitterWnd.h"
 #include "manager/app/PelidorStrings.h"
-#include "manager/app/SimplePanes.h"
 #include "manager/app/ToolbarIcons.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -158,33 +157,27 @@ void CChildFrame::CreateToolBar()
 
 void CChildFrame::CreatePanes(const QString& settingsFile, const std::string& folder)
 {
-    int mode = m_engine.ViewMode();
-    m_fileList = std::make_unique<CSimpleFileList>(mode == kViewModeIcons);
-    m_folderTree = std::make_unique<CSimpleFolderTree>();
-    m_webPanel = std::make_unique<CSimpleWebPanel>();
+    m_panes = std::make_unique<CExplorerBrowser>(
+        m_engine, m_engine.Settings(),
+        [this](const std::string& text)
+        {
+            if (auto* frame = qobject_cast<CMainFrame*>(window()))
+                frame->SetStatusText(QString::fromStdString(text));
+        },
+        this);
 
     m_splitter = new CPaneSplitterWnd(0, CPaneSplitterWnd::Split::Columns, settingsFile, this);
     m_splitter->setProperty("controlId", 0xE900);
     CPaneSplitterWnd* left = m_splitter->AddSubSplitter(0, CPaneSplitterWnd::Split::Rows);
-    left->AddPaneView(0, m_folderTree->Widget());
-    left->AddPaneView(1, m_webPanel->Widget());
-    m_splitter->AddPaneView(1, m_fileList->Widget());
+    left->AddPaneView(0, m_panes->FolderTree().Widget());
+    left->AddPaneView(1, m_panes->WebPanel().Widget());
+    m_splitter->AddPaneView(1, m_panes->FileList().Widget());
     m_splitter->SetPaneInfo(0, 200, 100);
     left->SetPaneInfo(0, 550, 1);
     left->SetPaneInfo(1, 100, 1);
     left->TogglePane(1);
     setCentralWidget(m_splitter);
-
-    connect(m_folderTree.get(), &CSimpleFolderTree::folderSelected, this,
-            [this](const QString& path) { m_fileList->ShowFolder(path.toStdString()); });
-    connect(m_fileList.get(), &CSimpleFileList::selectionChanged, this,
-            [this](bool selected)
-            {
-                const QMimeData* data = QApplication::clipboard()->mimeData();
-                m_engine.SetEditFlags({selected, selected, data && data->hasUrls(), selected});
-            });
-    m_fileList->ShowFolder(folder);
-    m_folderTree->Select(folder);
+    m_panes->Start(folder);
 }
 
 void CChildFrame::CreateAccelerators()
@@ -228,24 +221,24 @@ QAction* CChildFrame::Action(UINT id) const
 
 IExplorerFileList& CChildFrame::FileList()
 {
-    return *m_fileList;
+    return m_panes->FileList();
 }
 
 IExplorerFolderTree& CChildFrame::FolderTree()
 {
-    return *m_folderTree;
+    return m_panes->FolderTree();
 }
 
 IExplorerWebPanel& CChildFrame::WebPanel()
 {
-    return *m_webPanel;
+    return m_panes->WebPanel();
 }
 
 bool CChildFrame::FolderTreeHasFocus() const
 {
     const QWidget* focus = QApplication::focusWidget();
-    const QWidget* tree = m_folderTree->Widget();
-    return focus && (focus == tree || tree->isAncestorOf(focus));
+    const QWidget* tree = m_panes->FolderTree().Widget();
+    return focus && tree && (focus == tree || tree->isAncestorOf(focus));
 }
 
 bool CChildFrame::OnCommand(UINT id)
@@ -264,7 +257,7 @@ bool CChildFrame::OnCommand(UINT id)
         m_engine.LaunchCapture(true);
         return true;
     case ID_UP:
-        m_folderTree->SelectParent();
+        FolderTree().SelectParent();
         return true;
     case ID_FOLDERS:
         m_splitter->TogglePane(0);
@@ -302,12 +295,12 @@ bool CChildFrame::OnCommand(UINT id)
     default:
         break;
     }
-    return m_fileList->OnCommand(id) || m_folderTree->OnCommand(id);
+    return FileList().OnCommand(id) || FolderTree().OnCommand(id);
 }
 
 void CChildFrame::SetListMode(bool icons)
 {
-    m_fileList->SetIconMode(icons);
+    FileList().SetIconMode(icons);
     UpdateCommandUi();
 }
 
@@ -329,7 +322,7 @@ void CChildFrame::UpdateCommandUi()
     m_actions[ID_EDIT_PASTE]->setEnabled(edit.paste);
     m_actions[ID_EDIT_DELETE]->setEnabled(edit.del);
     m_actions[ID_FOLDERS]->setChecked(m_engine.FoldersShown());
-    const bool icons = m_fileList && m_fileList->IsIconMode();
+    const bool icons = m_panes && m_panes->FileList().IsIconMode();
     m_actions[ID_VIEW_ICONS]->setChecked(icons);
     m_actions[ID_VIEW_DETAILS]->setChecked(!icons);
 }

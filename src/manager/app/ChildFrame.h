@@ -20,10 +20,8 @@ class QToolBar;
 namespace tavrel
 {
 
+class CExplorerBrowser;
 class CPaneSplitterWnd;
-class CSimpleFileList;
-class CSimpleFolderTree;
-class CSimpleWebPanel;
 
 class CChildFrame : public QMainWindow
 {
@@ -51,6 +49,7 @@ public:
     IExplorerFileList& FileList();
     IExplorerFolderTree& FolderTree();
     IExplorerWebPanel& WebPanel();
+    CExplorerBrowser& Panes() { return *m_panes; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,9 +70,7 @@ private:
     QActionGroup* m_viewGroup = nullptr;
     CPaneSplitterWnd* m_splitter = nullptr;
     std::map<UINT, QAction*> m_actions;
-    std::unique_ptr<CSimpleFileList> m_fileList;
-    std::unique_ptr<CSimpleFolderTree> m_folderTree;
-    std::unique_ptr<CSimpleWebPanel> m_webPanel;
+    std::unique_ptr<CExplorerBrowser> m_panes;
 };
 
 } // namespace tavrel

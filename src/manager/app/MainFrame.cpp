@@ -90,6 +90,10 @@ void CMainFrame::CreateExplorer(const std::string& folder)
     setCentralWidget(m_explorer);
     m_explorer->FillMenuBar(menuBar());
     m_engine.SetPanes(&m_explorer->FileList(), &m_explorer->FolderTree(), m_statusBar);
+    // The list shows the folder once the tree has opened it; a killed run's
+    // partial files there go now.
+    if (!folder.empty())
+        m_engine.Receiver().Storage().RemoveLeftovers(folder);
 }
 
 void CMainFrame::SetStatusText(const QString& text)

@@ -3,10 +3,14 @@
 
 #include "FrameFixture.h"
 
+#include "browser/qt/FileListModel.h"
+#include "browser/qt/FileView.h"
 #include "capture/HandoverSender.h"
 #include "imaging/ImageProfile.h"
 #include "imaging/cwimage/dib/Dib.h"
 #include "manager/ManagerCommands.h"
+#include "manager/app/ChildFrame.h"
+#include "manager/app/ExplorerBrowser.h"
 #include "manager/app/FrameStatusBar.h"
 #include "platform/Desktop.h"
 #include "shared/InstanceGuard.h"
@@ -16,6 +20,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <filesystem>
@@ -139,6 +144,21 @@ TEST_F(FrameTest, APictureShowsTheRunInTheStatusBarAndLeavesItClear)
     EXPECT_EQ(Frame().StatusBar()->PaneText(2), "");
     EXPECT_EQ(FilesIn(m_pictures), 1);
     EXPECT_TRUE(Frame().isVisible());
+
+    // The stored picture is in the list the user sees, under its own name.
+    std::string stored;
+    for (const auto& entry : fs::directory_iterator(m_pictures))
+        if (entry.is_regular_file())
+            stored = entry.path().filename().string();
+    const CFileList& list = Explorer().Panes().Browser().List();
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            return std::any_of(list.Items().begin(), list.Items().end(),
+                               [&](const ListItem& item) { return item.name == stored; });
+        }))
+        << stored;
+    EXPECT_EQ(Explorer().Panes().FileView()->Model()->rowCount(), int(list.Items().size()));
 }
 
 TEST_F(FrameTest, ClosingAlsoClosesTheCaptureProgramAndStoresTheViewMode)

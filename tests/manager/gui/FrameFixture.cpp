@@ -1,5 +1,8 @@
 #include "FrameFixture.h"
 
+#include "manager/app/ChildFrame.h"
+#include "manager/app/ExplorerBrowser.h"
+
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 #include "shared/camera/CameraControl.h"
@@ -22,6 +25,16 @@ FrameTest::FrameTest() : m_pictures(m_sandbox.Root() + "/Pictures")
     SetScannerBackend(ScannerBackend::Simulated);
     ::setenv("TAVREL_PLUGIN_DIR", std::getenv("TAVREL_BIN_DIR"), 1);
     std::filesystem::create_directories(m_pictures + "/Family/1978");
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+    {
+        const char* value = std::getenv(name);
+        m_savedEnv.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    ::setenv("HOME", m_sandbox.Root().c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("XDG_DATA_HOME");
+    std::filesystem::create_directories(m_sandbox.Root() + "/Desktop");
+    std::filesystem::create_directories(m_sandbox.Root() + "/Documents");
     std::string error;
     EXPECT_TRUE(PrepareProgramFolder(&error)) << error;
 }
@@ -35,6 +48,8 @@ FrameTest::~FrameTest()
         QCoreApplication::removeTranslator(translator);
         delete translator;
     }
+    for (const auto& [name, value] : m_savedEnv)
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
 }
 
 bool FrameTest::Start(std::vector<std::string> args)
@@ -65,6 +80,11 @@ void FrameTest::SelectEnglish()
 bool FrameTest::WaitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     return QTest::qWaitFor(condition, timeoutMs);
+}
+
+bool FrameTest::Shows(const std::string& folder)
+{
+    return WaitUntil([&] { return Explorer().Panes().Browser().List().CurrentFolder() == folder; });
 }
 
 std::string FrameTest::UserInfo() const

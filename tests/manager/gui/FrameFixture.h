@@ -9,7 +9,10 @@
 #include "support/qt/QtTestApp.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tavrel::test
 {
@@ -26,12 +29,16 @@ protected:
     void SelectEnglish();
     // Waits with the event loop running.
     static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
+    // The file list shows `folder` (its reads may finish later).
+    bool Shows(const std::string& folder);
 
     CMainFrame& Frame() { return *m_app->MainFrame(); }
     CChildFrame& Explorer() { return *Frame().Explorer(); }
     std::string UserInfo() const;
 
     Sandbox m_sandbox;
+    // The user's home is the sandbox: the panes show its folders only.
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_savedEnv;
     std::string m_pictures;
     QtEventLoop m_loop;
     std::unique_ptr<CPelidorApp> m_app;
