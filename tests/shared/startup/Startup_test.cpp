@@ -22,8 +22,11 @@ using tavrel::test::WaitFor;
 
 std::unique_ptr<Process> Start(const std::string& program, const std::vector<std::string>& args)
 {
+    // The capture dialog ends at once without a scanner: the simulated one.
+    Process::Options options;
+    options.env.emplace_back("TAVREL_SCANNER", "simulated");
     std::string error;
-    auto process = Process::Start(program, args, {}, &error);
+    auto process = Process::Start(program, args, options, &error);
     EXPECT_TRUE(process) << error;
     return process;
 }
