@@ -163,14 +163,49 @@ scenario_pelidor() {
   shoot_all pelidor
 }
 
+# The window is there from the dialog's first step; the preview is live
+# once the program says it runs (the first frame arrives with it).
+vantrel_running() { grep -q "Vantrel: running" "$SESSION/Vantrel.log"; }
+
+start_vantrel() {
+  start Vantrel "$@"
+  wait_for 30 vantrel_running || echo "Vantrel: not running" >&2
+}
+
+# The film dialog on negative film with the custom preset, so the sliders
+# are live; the photo dialog as it starts.
 scenario_vantrel_film() {
-  start Vantrel 0
+  start_vantrel 0
+  message --class "Tavrel Camera" WM_COMMAND 1017
+  message --class "Tavrel Camera" WM_COMMAND 1030
   shoot_all vantrel-film
 }
 
 scenario_vantrel_photo() {
-  start Vantrel 1
+  start_vantrel 1
   shoot_all vantrel-photo
+}
+
+# The About box from the window menu (WM_SYSCOMMAND 0x10), posted: it is modal.
+scenario_vantrel_about() {
+  start_vantrel 0
+  message --post --class "Tavrel Camera" 0x0112 0x10
+  wait_for 20 has_window "#32770"
+  shoot_all vantrel-about
+}
+
+calibration_open() { "$TOOL" windows | grep -q '^0x[0-9A-F]* "#32770"'; }
+
+# "/Verify" opens the lens calibration one second after the preview starts;
+# then its sequence is started on the empty holder, as the dialog asks, and
+# slowed so that the shot meets it on its first film type.
+scenario_vantrel_calibration() {
+  "$SIM" film none >/dev/null
+  TAVREL_CALIBRATION_STEP_MS=100 start_vantrel /Verify
+  wait_for 20 calibration_open || echo "no calibration dialog" >&2
+  shoot_all vantrel-calibration
+  message --class "#32770" WM_COMMAND 1036
+  shoot_all vantrel-calibrating
 }
 
 # The About box over the frame. It is modal, so the command is posted: a
@@ -226,7 +261,7 @@ scenario_browser_properties() {
   shoot_all browser-properties
 }
 
-SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo both
+SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo vantrel_about vantrel_calibration both
   browser_icons browser_details browser_web browser_properties)
 
 # --- run -----------------------------------------------------------------------
