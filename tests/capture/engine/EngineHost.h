@@ -14,6 +14,7 @@
 #include "support/Files.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
+#include "support/SimRecord.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -160,17 +161,9 @@ protected:
     // The sensor registers written since `from` (the scanner's write count).
     static std::vector<std::pair<std::uint32_t, std::uint32_t>> RegistersWritten(std::uint64_t from)
     {
-        std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
-        const auto state = SimScanner::Load();
-        if (!state)
-            return out;
-        const std::uint64_t first = state->writeCount - state->writes.size();
-        for (std::size_t i = 0; i < state->writes.size(); ++i)
-            if (first + i >= from && state->writes[i].kind == SimScannerWrite::Kind::Register)
-                out.emplace_back(state->writes[i].address, state->writes[i].value);
-        return out;
+        return SimRegistersWritten(from);
     }
-    static std::uint64_t WriteCount() { return SimScanner::Load()->writeCount; }
+    static std::uint64_t WriteCount() { return SimWriteCount(); }
 
     Sandbox m_sandbox;
     MessageLoop m_loop;

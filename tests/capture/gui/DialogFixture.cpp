@@ -7,7 +7,6 @@
 #include "platform/Paths.h"
 #include "platform/qt/Controls.h"
 #include "shared/camera/CameraControl.h"
-#include "shared/camera/SimulatedScanner.h"
 #include "support/Files.h"
 #include "support/Wait.h"
 
@@ -104,25 +103,6 @@ int DialogTest::Sim(const std::string& command)
 {
     auto sim = Process::Start("tavrel-sim", {command});
     return sim ? sim->WaitForExit().value_or(-1) : -1;
-}
-
-std::vector<std::pair<std::uint32_t, std::uint32_t>> DialogTest::Registers(std::uint64_t from)
-{
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> out;
-    const auto state = SimScanner::Load();
-    if (!state)
-        return out;
-    const std::uint64_t first = state->writeCount - state->writes.size();
-    for (std::size_t i = 0; i < state->writes.size(); ++i)
-        if (first + i >= from && state->writes[i].kind == SimScannerWrite::Kind::Register)
-            out.emplace_back(state->writes[i].address, state->writes[i].value);
-    return out;
-}
-
-std::uint64_t DialogTest::WriteCount()
-{
-    const auto state = SimScanner::Load();
-    return state ? state->writeCount : 0;
 }
 
 std::vector<std::pair<std::uint32_t, std::uint32_t>>

@@ -7,6 +7,7 @@
 #include "platform/qt/QtEventLoop.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
+#include "support/SimRecord.h"
 #include "support/qt/QtTestApp.h"
 
 #include <memory>
@@ -50,10 +51,12 @@ protected:
     std::string File(const std::string& name) const;
     void WriteSetting(const std::string& name, const std::string& text) const;
     static int Sim(const std::string& command);
-    // Register files written since `from` (write count) as the simulator
-    // recorded them, in order: the address/value pairs of sensor registers.
-    static std::vector<std::pair<std::uint32_t, std::uint32_t>> Registers(std::uint64_t from);
-    static std::uint64_t WriteCount();
+    // Sensor registers written since `from` (write count), as the simulator recorded them.
+    static std::vector<std::pair<std::uint32_t, std::uint32_t>> Registers(std::uint64_t from)
+    {
+        return SimRegistersWritten(from);
+    }
+    static std::uint64_t WriteCount() { return SimWriteCount(); }
     // The sensor register writes a register list makes.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> ListOf(const std::string& file) const;
     int StoredCount() const;
