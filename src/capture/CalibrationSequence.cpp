@@ -88,11 +88,10 @@ CalibrationSequence::State CalibrationSequence::Current() const
 void CalibrationSequence::Run(std::stop_token stop)
 {
     namespace c = control;
-    const bool done = Send(c::kPositive, stop) && Settle(kCapturingPositive, 1000, stop) &&
-                      Reference(stop) && Send(c::kNegative, stop) &&
-                      Settle(kCapturingNegative, 1000, stop) && Reference(stop) &&
-                      Send(c::kBlackWhite, stop) && Settle(kCapturingBlackWhite, 100, stop) &&
-                      Reference(stop);
+    const bool done =
+        Send(c::kPositive, stop) && Settle(kCapturingPositive, 1000, stop) && Reference(stop) &&
+        Send(c::kNegative, stop) && Settle(kCapturingNegative, 1000, stop) && Reference(stop) &&
+        Send(c::kBlackWhite, stop) && Settle(kCapturingBlackWhite, 100, stop) && Reference(stop);
     if (stop.stop_requested())
         return Finish(Outcome::Cancelled);
     if (!done)

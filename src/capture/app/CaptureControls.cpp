@@ -152,9 +152,9 @@ QGroupBox* BuildTestGroup(QWidget* parent, CaptureControls& out)
     picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picture->setFixedSize(160, 120);
     auto* buttons = new QGridLayout;
-    const int ids[] = {c::kSaveRawFrame, c::kRestoreFromDevice, c::kRestoreFromFile,
-                       c::kConfigSensor,  c::kVerify,           c::kShowPic,
-                       c::kStartCalibration};
+    const int ids[] = {
+        c::kSaveRawFrame, c::kRestoreFromDevice, c::kRestoreFromFile, c::kConfigSensor,
+        c::kVerify,       c::kShowPic,           c::kStartCalibration};
     int n = 0;
     for (int id : ids)
     {

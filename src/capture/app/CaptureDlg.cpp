@@ -257,9 +257,9 @@ void CCaptureDlg::Refresh()
     }
     w.denoise->setChecked(s.denoise);
 
-    for (QWidget* control : {static_cast<QWidget*>(w.format), static_cast<QWidget*>(w.bitDepth),
-                             static_cast<QWidget*>(w.formatLabel),
-                             static_cast<QWidget*>(w.bitDepthLabel)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(w.format), static_cast<QWidget*>(w.bitDepth),
+          static_cast<QWidget*>(w.formatLabel), static_cast<QWidget*>(w.bitDepthLabel)})
         control->setVisible(s.formatChoiceShown);
     w.format->setCurrentIndex(s.outputFormat);
     QStringList depths;

@@ -13,8 +13,8 @@ namespace tavrel
 inline QSize DialogUnits(const QWidget* widget, int x, int y)
 {
     const QFontMetrics fm(widget->font());
-    const int baseX = (fm.horizontalAdvance(QStringLiteral(
-                           "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+    const int baseX = (fm.horizontalAdvance(
+                           QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
                            26 +
                        1) /
                       2;

@@ -62,8 +62,7 @@ CLensCalibrationDlg::CLensCalibrationDlg(CCaptureDlg& mainDialog)
 
     CCaptureDlg* main = &m_mainDialog;
     m_sequence = std::make_unique<CalibrationSequence>(CalibrationSequence::Steps{
-        main->Loop(),
-        [main](int id) { ClickCommand(main, id); },
+        main->Loop(), [main](int id) { ClickCommand(main, id); },
         [main](std::stop_token stop) { return main->Engine().CaptureCalibrationReference(stop); },
         [this] { Refresh(); }});
 }

@@ -64,8 +64,8 @@ void CPreviewFrame::paintEvent(QPaintEvent* event)
     {
         // The picture keeps its proportions: a stretched preview would not
         // show what the capture will hold.
-        const QSize size = QSize(m_picture->Width(), m_picture->Height())
-                               .scaled(area.size(), Qt::KeepAspectRatio);
+        const QSize size =
+            QSize(m_picture->Width(), m_picture->Height()).scaled(area.size(), Qt::KeepAspectRatio);
         const QRect target(area.x() + (area.width() - size.width()) / 2,
                            area.y() + (area.height() - size.height()) / 2, size.width(),
                            size.height());

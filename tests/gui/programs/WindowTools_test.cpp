@@ -108,8 +108,8 @@ TEST(DeviceChange, TheCaptureProgramHearsTheScannerGoAndCome)
     auto vantrel = StartProgram("Vantrel");
     ASSERT_TRUE(vantrel && WaitForWindow("Tavrel Camera"));
     // The window exists from the dialog's first step; the device is opened later.
-    ASSERT_TRUE(WaitFor([&]
-                        { return vantrel->StdErr().find("Vantrel: running") != std::string::npos; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return vantrel->StdErr().find("Vantrel: running") != std::string::npos; }));
     const auto heard = [&](const std::string& what)
     {
         return WaitFor(
