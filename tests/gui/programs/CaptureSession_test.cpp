@@ -2,6 +2,7 @@
 // Pelidor and Vantrel, the scanner through tavrel-sim, the capture dialog
 // through tavrel-tool message. What is seen are the files they write.
 
+#include "support/CaptureDriver.h"
 #include "support/Files.h"
 #include "support/Programs.h"
 #include "support/Sandbox.h"
@@ -23,14 +24,6 @@ using namespace std::chrono_literals;
 bool Has(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
-}
-
-std::size_t Count(const std::string& text, const std::string& part)
-{
-    std::size_t n = 0;
-    for (std::size_t p = 0; (p = text.find(part, p)) != std::string::npos; p += part.size())
-        ++n;
-    return n;
 }
 
 class CaptureSession : public ::testing::Test
@@ -64,7 +57,7 @@ protected:
         ASSERT_TRUE(m_vantrel);
         // The window exists from the dialog's first step; commands are
         // meant for the running dialog.
-        ASSERT_TRUE(WaitFor([&] { return Count(m_vantrel->StdErr(), "Vantrel: running") == 1; }))
+        ASSERT_TRUE(WaitFor([&] { return CountOf(m_vantrel->StdErr(), "Vantrel: running") == 1; }))
             << m_vantrel->StdErr();
     }
     void CloseVantrel()
@@ -104,29 +97,13 @@ TEST_F(CaptureSession, DevicePressAndOnScreenCaptureEachStoreAPicture)
     StartVantrel();
     // A press while the sensor is being programmed is dropped, as designed:
     // the user presses again once the latch is clear and nothing was taken.
-    ASSERT_TRUE(WaitFor(
-        [&]
-        {
-            if (Has(Home("log.txt"), "StillPin Snap!"))
-                return true;
-            if (Has(RunProgram("tavrel-sim", {"status"}).out, "button: 0x0000"))
-            {
-                EXPECT_EQ(RunProgram("tavrel-sim", {"press"}).exitCode, 0);
-            }
-            return false;
-        },
-        60s));
+    ASSERT_TRUE(PressDeviceButton()) << Home("log.txt");
     ASSERT_TRUE(WaitFor([&] { return Pictures() == 1; }, 60s)) << Home("log.txt");
 
-    // The click is sent synchronously: once it returns, the log says
-    // whether the capture button took it (it rests while a capture ends).
     // Counted from the end of the first capture, after which no retry of
     // its own asks for a still.
     ASSERT_TRUE(WaitFor([&] { return Has(Home("log.txt"), "Capture End!"); }));
-    const std::size_t before = Count(Home("log.txt"), "Button Capture!");
-    ASSERT_TRUE(WaitFor(
-        [&] { return Click(1028) == 0 && Count(Home("log.txt"), "Button Capture!") > before; },
-        60s));
+    ASSERT_TRUE(ClickCapture()) << Home("log.txt");
     ASSERT_TRUE(WaitFor([&] { return Pictures() == 2; }, 60s)) << Home("log.txt");
     // The stored pictures are whole JPEG files.
     for (const auto& entry : fs::directory_iterator(m_pictures))
