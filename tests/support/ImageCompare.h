@@ -43,4 +43,8 @@ struct MeanColour
 };
 MeanColour MeanAround(const CDib& picture, int x, int y, int half);
 
+// Evenness of a 24-bit picture of the scanner: linear light of the four
+// corners (a 9 × 9 mean, 4 pixels in) over the centre's, the furthest from 1.
+double WorstCornerRatio(const CDib& picture);
+
 } // namespace tavrel::test

@@ -5,43 +5,13 @@
 #include "EngineHost.h"
 
 #include "imaging/FlatFieldMap.h"
-#include "imaging/ScanTransfer.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "support/ImageCompare.h"
 
 using namespace std::chrono_literals;
 
 namespace tavrel::test
 {
-
-namespace
-{
-
-// Linear light of the four corners (a 9 × 9 mean, 4 pixels in) over the
-// centre's, the furthest from 1.
-double WorstCornerRatio(const CDib& picture)
-{
-    auto light = [&](int x, int y)
-    {
-        double sum = 0;
-        for (int j = y - 4; j <= y + 4; ++j)
-            for (int i = x - 4; i <= x + 4; ++i)
-                for (int c = 0; c < 3; ++c)
-                    sum += ScanToLinear(picture.Row(j)[3 * i + c]);
-        return sum;
-    };
-    const int w = picture.Width(), h = picture.Height();
-    const double centre = light(w / 2, h / 2);
-    double worst = 1.0;
-    for (const auto& [x, y] : {std::pair{8, 8}, {w - 9, 8}, {8, h - 9}, {w - 9, h - 9}})
-    {
-        const double ratio = light(x, y) / centre;
-        if (std::abs(ratio - 1.0) > std::abs(worst - 1.0))
-            worst = ratio;
-    }
-    return worst;
-}
-
-} // namespace
 
 TEST_F(EngineTest, CalibrationWithTheEmptyHolderEvensOutPreviewAndStoredPictures)
 {
