@@ -68,16 +68,27 @@ press)
   "$bin/Vantrel" 2>>"$work/vantrel.err" &
   vantrel=$!
   pids+=("$vantrel")
-  wait_for 60 sh -c "'$bin/tavrel-tool' windows | grep -q '\"Tavrel Camera\"'"
+  wait_for 60 grep -q 'Vantrel: running' "$work/vantrel.err"
+  log=$TAVREL_HOME/log.txt
+  seen() { grep -c "$1" "$log" || true; }
+  # One press per capture: pressed only while the button's latch is clear,
+  # until the capture program logs the start of a capture (a press while
+  # the sensor is programmed is dropped, as designed).
+  press_once() {
+    [ "$(seen 'StillPin Snap!')" -ge "$1" ] && return 0
+    "$bin/tavrel-sim" status | grep -q 'button: 0x0000' && "$bin/tavrel-sim" press >/dev/null
+    return 1
+  }
+  captured() { [ "$(seen 'Capture End!')" -ge "$1" ] && [ "$(stored)" -ge "$1" ]; }
+  echo "after 0: Pelidor $(usage "$pelidor"); Vantrel $(usage "$vantrel")"
   for i in $(seq 1 "$count"); do
-    # The button counts once the capture program is ready again.
-    wait_for 120 sh -c "'$bin/tavrel-sim' press >/dev/null; for t in 1 2 3 4 5 6 7 8 9 10; do
-      [ \$(find '$pictures' -maxdepth 1 -type f ! -name '.*' | wc -l) -ge $i ] && exit 0; sleep 0.2; done; exit 1" ||
-      { echo "capture $i not stored" >&2; exit 1; }
-    case $i in 1 | 10 | 100 | 200 | 300 | 400 | 500 | "$count")
-      echo "after $i: Pelidor $(usage "$pelidor"); Vantrel $(usage "$vantrel")" ;;
-    esac
+    wait_for 120 press_once "$i" || { echo "capture $i did not start" >&2; exit 1; }
+    wait_for 120 captured "$i" || { echo "capture $i not stored" >&2; exit 1; }
+    if [ "$i" -eq 1 ] || [ "$i" -eq 10 ] || [ $((i % 100)) -eq 0 ] || [ "$i" -eq "$count" ]; then
+      echo "after $i: Pelidor $(usage "$pelidor"); Vantrel $(usage "$vantrel")"
+    fi
   done
+  echo "pressed $(seen 'StillPin Snap!'), captures ended $(seen 'Capture End!')"
   ;;
 kill)
   seed=${SEED:-$$}
@@ -110,7 +121,21 @@ kill)
 esac
 names=$(find "$pictures" -maxdepth 1 -type f ! -name '.*' | wc -l)
 echo "$mode: $count pictures, $names stored files"
-if [ "$mode" != kill ] && [ "$names" -ne "$count" ]; then
-  echo "pictures missing or overwritten" >&2
+# Every stored picture is whole: a JPEG ends with its end-of-image marker.
+broken=0
+for f in "$pictures"/*.jpg; do
+  [ -e "$f" ] || continue
+  [ "$(tail -c 2 "$f" | od -An -tx1 | tr -d ' ')" = ffd9 ] || broken=$((broken + 1))
+done
+echo "broken pictures: $broken"
+# Both programs end as a user ends them (Pelidor's close ends Vantrel too).
+if [ "$mode" != kill ]; then
+  "$bin/tavrel-tool" message --class Pelidor WM_CLOSE >/dev/null || true
+  for p in "${pids[@]}"; do
+    wait_for 60 sh -c "! kill -0 $p 2>/dev/null" || echo "process $p did not end" >&2
+  done
+fi
+if [ "$mode" != kill ] && { [ "$names" -ne "$count" ] || [ "$broken" -ne 0 ]; }; then
+  echo "pictures missing, overwritten or broken" >&2
   exit 1
 fi
