@@ -6,6 +6,7 @@
 
 #include "support/Process.h"
 #include "support/Wait.h"
+#include "support/XSession.h"
 
 #include <fstream>
 
@@ -18,44 +19,27 @@ namespace
 
 namespace fs = std::filesystem;
 
-// One X server with a window manager for the whole executable; Qt connects
-// to it when the application object is made.
-class XSession
+// One X server with a window manager for the test suite; Qt connects to it
+// when the application object is made. The support's session picks a free
+// display (a number from the pid alone met other servers and stale sockets)
+// and ends its server with the suite: none is left running behind.
+std::unique_ptr<XSession>& Session()
 {
-public:
-    XSession()
-    {
-        const std::string display = ":" + std::to_string(90 + ::getpid() % 800);
-        m_server = Process::Start("/usr/bin/Xvfb",
-                                  {display, "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-        const std::string socket = "/tmp/.X11-unix/X" + display.substr(1);
-        if (!m_server || !WaitFor([&] { return fs::exists(socket); }))
-            return;
-        ::setenv("DISPLAY", display.c_str(), 1);
-        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-        Process::Options options;
-        options.env = {{"DISPLAY", display}};
-        m_windowManager = Process::Start("/usr/bin/openbox", {}, options);
-        m_ready = true;
-    }
-    bool Ready() const { return m_ready; }
-
-private:
-    std::unique_ptr<Process> m_server;
-    std::unique_ptr<Process> m_windowManager;
-    bool m_ready = false;
-};
-
-XSession& Session()
-{
-    static XSession* session = new XSession; // lives as long as the application
-    return *session;
+    static std::unique_ptr<XSession> session;
+    return session;
 }
 
 class ClipboardTest : public BrowserFixture
 {
 protected:
-    static void SetUpTestSuite() { ASSERT_TRUE(Session().Ready()) << "Xvfb did not start"; }
+    static void SetUpTestSuite()
+    {
+        Session() = std::make_unique<XSession>();
+        ASSERT_TRUE(Session()->Ready()) << Session()->Error();
+        for (const auto& [name, value] : Session()->Env())
+            ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    static void TearDownTestSuite() { Session().reset(); }
 
     // Runs xclip while this program keeps answering the X server.
     std::string Xclip(const std::vector<std::string>& args)
