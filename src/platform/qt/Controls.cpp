@@ -1,6 +1,7 @@
 #include "platform/qt/Controls.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialog>
 
 namespace tavrel
@@ -81,6 +82,18 @@ bool ClickCommand(const QWidget* window, int id)
         return true;
     }
     return false;
+}
+
+bool SelectCommand(const QWidget* window, int id, long long index)
+{
+    auto* box = qobject_cast<QComboBox*>(FindControl(window, id));
+    if (!box || !box->isEnabled() || index < 0 || index >= box->count())
+        return false;
+    const int entry = static_cast<int>(index);
+    box->setCurrentIndex(entry);
+    emit box->activated(entry);
+    emit box->textActivated(box->itemText(entry));
+    return true;
 }
 
 } // namespace tavrel

@@ -24,4 +24,9 @@ QAction* FindCommandAction(const QWidget* window, int id);
 // is neither. Hidden controls count, as they do for WM_COMMAND.
 bool ClickCommand(const QWidget* window, int id);
 
+// What a user's choice in a combo box does: the enabled box of that number
+// selects entry `index` and tells its handlers, as a choice in its list
+// would. False when there is no such box or entry.
+bool SelectCommand(const QWidget* window, int id, long long index);
+
 } // namespace tavrel

@@ -20,6 +20,9 @@ constexpr int SW_SHOWMINIMIZED = 2;
 constexpr int SW_SHOWMAXIMIZED = 3;
 constexpr int SW_MINIMIZE = 6;
 constexpr WPARAM kAcceleratorCode = 1;
+// Our controls have no window handles of their own, so the LPARAM that
+// names the combo box on the design's platform carries the entry chosen.
+constexpr WPARAM kSelectionChange = 1; // CBN_SELCHANGE
 
 // Trace lines of the programs ("Pelidor: brought to the front").
 void Trace(const char* what, int value = -1)
@@ -119,6 +122,9 @@ LRESULT QtWindowBinding::OnMessage(const Message& message, std::vector<std::uint
             return 0;
         }
         if (code == BN_CLICKED && ClickCommand(m_widget, static_cast<int>(id)))
+            return 0;
+        if (code == kSelectionChange &&
+            SelectCommand(m_widget, static_cast<int>(id), message.lParam))
             return 0;
         // A dialog's own answer to OK and Cancel without buttons of theirs
         // (Escape, a command from another thread or program).

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
 #include <QThread>
@@ -29,10 +30,10 @@ protected:
     Sandbox m_sandbox;
 };
 
-SendResult SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam = 0)
+SendResult SendFromOtherThread(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     SendResult sent;
-    FromOtherThread([&] { sent = Desktop::SendMessage(hwnd, message, wParam); });
+    FromOtherThread([&] { sent = Desktop::SendMessage(hwnd, message, wParam, lParam); });
     return sent;
 }
 
@@ -108,6 +109,10 @@ TEST_F(QtBinding, CommandClicksTheNumberedControlThroughItsHandler)
     auto* denoise = new QCheckBox(&window);
     SetControlId(denoise, 1040);
     denoise->hide(); // cut off by the dialog's height, still a command
+    auto* format = new QComboBox(&window);
+    SetControlId(format, 1043);
+    format->addItems({"JPG", "TIFF"});
+    format->hide();
     auto* about = new QAction(&window);
     SetCommandId(about, 32901);
     // A dialog opened over the window has controls of its own.
@@ -160,6 +165,16 @@ TEST_F(QtBinding, CommandClicksTheNumberedControlThroughItsHandler)
     // A posted command arrives too.
     FromOtherThread([&] { Desktop::PostMessage(hwnd, WM_COMMAND, MakeCommandWParam(1028)); });
     EXPECT_TRUE(SpinUntil([&] { return captureClicks == 2; }));
+
+    // A choice in a combo box: the entry's number comes as LPARAM.
+    std::vector<int> chosen;
+    QObject::connect(format, &QComboBox::activated, [&](int index) { chosen.push_back(index); });
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1043, 1 /*CBN_SELCHANGE*/), 1);
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1043, 1), 2);
+    SendFromOtherThread(hwnd, WM_COMMAND, MakeCommandWParam(1043, 1), (LPARAM(1) << 32));
+    EXPECT_EQ(chosen, std::vector<int>{1});
+    EXPECT_EQ(unhandled.size(), 6u); // the two entries it does not have
+    EXPECT_EQ(format->currentIndex(), 1);
 }
 
 TEST_F(QtBinding, DialogsAreWindowsWhileShownAndCloseOnWmClose)
