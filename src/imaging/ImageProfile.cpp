@@ -3,6 +3,7 @@
 #include "imaging/FlatFieldMap.h"
 #include "imaging/RestorationPlugin.h"
 #include "platform/Paths.h"
+#include "platform/RegularFile.h"
 #include "shared/Utf.h"
 
 #include <cerrno>
@@ -98,11 +99,11 @@ CImageProfile::~CImageProfile()
 
 int CImageProfile::LoadCaptureText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const tavrel::RegularFile file(path);
+    if (!file.IsOpen())
         return 0;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes(std::size_t(file.Size()), '\0');
+    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size())
         return 0;
     // The text ends at the first zero byte, as a converted C string would.
     const auto zero = bytes.find('\0');

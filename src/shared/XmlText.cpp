@@ -1,6 +1,7 @@
 #include "shared/XmlDocument.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 #include "shared/Utf.h"
 #include "shared/XmlTokenizer.h"
 
@@ -69,30 +70,27 @@ bool ReadNumber(const char16_t* t, int from, int end, int base, long long& value
 
 bool ReadUtf8File(const std::string& path, std::u16string& text, std::u16string& message)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Only a regular file: a FIFO named as a settings file would block, a
+    // device never end. A folder is reported as such (EISDIR).
+    tavrel::RegularFile input(path);
+    if (!input.IsOpen())
+    {
+        message = ErrorText(input.Error());
+        return false;
+    }
+    std::FILE* file = input.ReleaseAsStream();
     if (!file)
     {
         message = ErrorText(errno);
         return false;
     }
     std::string bytes;
-    bool ok = true;
+    char chunk[65536];
+    std::size_t got;
     errno = 0;
-    struct stat info;
-    if (::fstat(::fileno(file), &info) == 0 && S_ISDIR(info.st_mode))
-    {
-        // A folder opens but does not read; report it rather than an empty text.
-        ok = false;
-        errno = EISDIR;
-    }
-    else
-    {
-        char chunk[65536];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            bytes.append(chunk, got);
-        ok = !std::ferror(file);
-    }
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.append(chunk, got);
+    const bool ok = !std::ferror(file);
     const int error = errno;
     std::fclose(file);
     if (!ok)

@@ -2,6 +2,7 @@
 
 #include "imaging/codecs/FileBytes.h"
 #include "imaging/codecs/PaletteImage.h"
+#include "imaging/codecs/PictureLimits.h"
 #include "imaging/cwimage/dib/Dib.h"
 
 #include <cmath>
@@ -17,7 +18,6 @@ namespace
 
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
-constexpr int kMaxSide = 1 << 16;
 constexpr double kMetresPerInch = 0.0254;
 
 std::uint32_t U16(const std::uint8_t* p)
@@ -93,7 +93,7 @@ bool ReadBmp(const std::string& path, CDib& picture)
     const bool topDown = height < 0;
     if (topDown)
         height = -height;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    if (!tavrel::PictureSizeAllowed(width, height))
         return false;
     // Only uncompressed rows; bit fields are accepted for the usual 32-bit layout.
     if (!(compression == 0 || (compression == 3 && bitCount == 32)))

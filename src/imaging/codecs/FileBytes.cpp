@@ -1,34 +1,34 @@
 #include "imaging/codecs/FileBytes.h"
 
-#include <cstdio>
+#include "platform/RegularFile.h"
+
+#include <new>
 
 namespace tavrel
 {
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::size_t maxBytes)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const tavrel::RegularFile file(path);
+    if (!file.IsOpen() || file.Size() > maxBytes)
         return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && std::size_t(size) <= maxBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok)
+    try
     {
-        bytes.resize(std::size_t(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        bytes.resize(std::size_t(file.Size()));
     }
-    std::fclose(f);
-    return ok;
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
+    return file.ReadAt(0, bytes.data(), bytes.size()) == bytes.size();
 }
 
 bool ReadFileHead(const std::string& path, std::uint8_t* bytes, std::size_t n, std::size_t& got)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const tavrel::RegularFile file(path);
+    if (!file.IsOpen())
         return false;
-    got = std::fread(bytes, 1, n, f);
-    std::fclose(f);
+    got = file.ReadAt(0, bytes, n);
     return true;
 }
 

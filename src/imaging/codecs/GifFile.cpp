@@ -1,7 +1,9 @@
 #include "imaging/codecs/GifFile.h"
 
 #include "imaging/codecs/PaletteImage.h"
+#include "imaging/codecs/PictureLimits.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <vector>
@@ -11,51 +13,117 @@
 namespace tavrel
 {
 
-bool ReadGif(const std::string& path, CDib& picture)
+namespace
 {
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-    if (!gif)
-        return false;
-    // A truncated file fails DGifSlurp, so no partial frame is kept.
-    if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1)
+
+// The frames after the first are read past, not decoded, so that a damaged
+// or truncated file still fails as a whole.
+bool SkipToEnd(GifFileType* gif)
+{
+    for (;;)
     {
-        DGifCloseFile(gif, &error);
-        return false;
-    }
-    const SavedImage& frame = gif->SavedImages[0];
-    const ColorMapObject* map =
-        frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-    const int w = frame.ImageDesc.Width, h = frame.ImageDesc.Height;
-    CDib out;
-    bool ok = map && w > 0 && h > 0 && frame.RasterBits && out.Create(w, h, 8, 0);
-    std::vector<PaletteEntry> palette;
-    if (ok)
-    {
-        for (int i = 0; i < map->ColorCount; ++i)
-            palette.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
-        for (int y = 0; y < h; ++y)
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) != GIF_OK)
+            return false;
+        int code = 0;
+        GifByteType* block = nullptr;
+        switch (type)
         {
-            // DGifSlurp stores interlaced frames in file order.
-            int srcRow = y;
-            if (frame.ImageDesc.Interlace)
-            {
-                const int pass1 = (h + 7) / 8, pass2 = (h + 3) / 8, pass3 = (h + 1) / 4;
-                if (y % 8 == 0)
-                    srcRow = y / 8;
-                else if (y % 8 == 4)
-                    srcRow = pass1 + y / 8;
-                else if (y % 4 == 2)
-                    srcRow = pass1 + pass2 + y / 4;
-                else
-                    srcRow = pass1 + pass2 + pass3 + y / 2;
-            }
-            const GifByteType* src = frame.RasterBits + std::size_t(srcRow) * std::size_t(w);
-            std::uint8_t* dst = out.Row(y);
-            for (int x = 0; x < w; ++x)
-                dst[x] = src[x] < palette.size() ? src[x] : 0;
+        case IMAGE_DESC_RECORD_TYPE:
+            if (DGifGetImageDesc(gif) != GIF_OK || DGifGetCode(gif, &code, &block) != GIF_OK)
+                return false;
+            while (block)
+                if (DGifGetCodeNext(gif, &block) != GIF_OK)
+                    return false;
+            break;
+        case EXTENSION_RECORD_TYPE:
+            if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+                return false;
+            while (block)
+                if (DGifGetExtensionNext(gif, &block) != GIF_OK)
+                    return false;
+            break;
+        case TERMINATE_RECORD_TYPE:
+            return true;
+        default:
+            return false;
         }
     }
+}
+
+// Decodes the first frame into `indices` (8 bits, rows top-down) and its
+// palette; the file stays open for the caller to close.
+bool ReadFirstFrame(GifFileType* gif, std::uint64_t fileBytes, CDib& indices,
+                    std::vector<PaletteEntry>& palette)
+{
+    for (;;)
+    {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) != GIF_OK)
+            return false;
+        if (type == EXTENSION_RECORD_TYPE)
+        {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+                return false;
+            while (block)
+                if (DGifGetExtensionNext(gif, &block) != GIF_OK)
+                    return false;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) != GIF_OK)
+            return false;
+        break;
+    }
+    const GifImageDesc& desc = gif->Image;
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    const int w = desc.Width, h = desc.Height;
+    if (!map || !PictureSizeAllowed(w, h) ||
+        !FileCanHold(fileBytes, std::uint64_t(w) * std::uint64_t(h), kGenericExpansion) ||
+        !indices.CreateForOverwrite(w, h, 8, 0))
+        return false;
+    for (int i = 0; i < map->ColorCount; ++i)
+        palette.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
+
+    // An interlaced frame holds every 8th row from 0, every 8th from 4,
+    // every 4th from 2, then every 2nd from 1.
+    static constexpr int kStart[] = {0, 4, 2, 1};
+    static constexpr int kStep[] = {8, 8, 4, 2};
+    const int passes = desc.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass)
+    {
+        const int step = desc.Interlace ? kStep[pass] : 1;
+        for (int y = desc.Interlace ? kStart[pass] : 0; y < h; y += step)
+            if (DGifGetLine(gif, indices.Row(y), w) != GIF_OK)
+                return false;
+    }
+    for (int y = 0; y < h; ++y)
+    {
+        std::uint8_t* row = indices.Row(y);
+        for (int x = 0; x < w; ++x)
+            if (row[x] >= palette.size())
+                row[x] = 0;
+    }
+    return SkipToEnd(gif);
+}
+
+} // namespace
+
+bool ReadGif(const std::string& path, CDib& picture)
+{
+    RegularFile input(path);
+    const std::uint64_t fileBytes = input.Size();
+    const int fd = input.Release();
+    if (fd < 0)
+        return false;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileHandle(fd, &error); // closes fd, also on failure
+    if (!gif)
+        return false;
+    CDib out;
+    std::vector<PaletteEntry> palette;
+    const bool ok = ReadFirstFrame(gif, fileBytes, out, palette);
     DGifCloseFile(gif, &error);
     if (!ok || !ApplyPalette(out, palette))
         return false;

@@ -11,32 +11,51 @@
 #include "platform/AtomicFile.h"
 
 #include <cstring>
+#include <new>
 
 namespace tavrel
 {
 
 CImageCodec::~CImageCodec() = default;
 
-int CImageCodec::Load(CDib& picture, const std::string& path, int)
+namespace
+{
+
+bool ReadAny(CDib& picture, const std::string& path)
 {
     // The contents decide the reader, not the name: files are often renamed.
     std::uint8_t magic[8] = {};
     std::size_t got = 0;
     if (!ReadFileHead(path, magic, sizeof magic, got) || got < 4)
-        return 0;
-    bool ok = false;
+        return false;
     if (magic[0] == 0xFF && magic[1] == 0xD8)
-        ok = ReadJpeg(path, picture);
-    else if ((magic[0] == 'I' && magic[1] == 'I' && magic[2] == 42 && magic[3] == 0) ||
-             (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && magic[3] == 42))
-        ok = ReadTiff(path, picture);
-    else if (got == 8 && std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) == 0)
-        ok = ReadPng(path, picture);
-    else if (std::memcmp(magic, "GIF8", 4) == 0)
-        ok = ReadGif(path, picture);
-    else if (magic[0] == 'B' && magic[1] == 'M')
-        ok = ReadBmp(path, picture);
-    return ok ? 1 : 0;
+        return ReadJpeg(path, picture);
+    if ((magic[0] == 'I' && magic[1] == 'I' && magic[2] == 42 && magic[3] == 0) ||
+        (magic[0] == 'M' && magic[1] == 'M' && magic[2] == 0 && magic[3] == 42))
+        return ReadTiff(path, picture);
+    if (got == 8 && std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return ReadPng(path, picture);
+    if (std::memcmp(magic, "GIF8", 4) == 0)
+        return ReadGif(path, picture);
+    if (magic[0] == 'B' && magic[1] == 'M')
+        return ReadBmp(path, picture);
+    return false;
+}
+
+} // namespace
+
+int CImageCodec::Load(CDib& picture, const std::string& path, int)
+{
+    // The readers allocate picture-sized memory without throwing; anything
+    // else running out of memory still ends as a failed read.
+    try
+    {
+        return ReadAny(picture, path) ? 1 : 0;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return 0;
+    }
 }
 
 int CImageCodec::Save(const CDib& picture, const std::string& path, std::uint32_t formatCode)

@@ -1,11 +1,15 @@
 #include "imaging/codecs/JpegFile.h"
 
 #include "imaging/codecs/JpegGlue.h"
+#include "imaging/codecs/PictureLimits.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/RegularFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace tavrel
@@ -14,13 +18,18 @@ namespace tavrel
 namespace
 {
 
+// libjpeg's own buffers (a progressive file keeps every coefficient) beyond
+// the picture itself; past this the read fails instead of growing.
+constexpr long kMaxDecoderMemory = 1L << 30;
+
 struct DecodeTarget
 {
     CDib* picture;
     int scaleDenom;
     bool headerOnly;
+    std::uint64_t fileBytes;
     int width, height;
-    std::vector<JSAMPLE>* cmykRow; // owned by the caller, so a jump leaks nothing
+    std::unique_ptr<JSAMPLE[]>* cmykRow; // owned by the caller, so a jump leaks nothing
 };
 
 bool Decode(std::FILE* file, DecodeTarget& t)
@@ -34,6 +43,7 @@ bool Decode(std::FILE* file, DecodeTarget& t)
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
     if (t.headerOnly)
@@ -42,6 +52,16 @@ bool Decode(std::FILE* file, DecodeTarget& t)
         t.height = int(cinfo.image_height);
         jpeg_destroy_decompress(&cinfo);
         return true;
+    }
+    // The full-size samples, whatever the scale: a header that claims more
+    // than the file can hold is refused before anything is allocated.
+    const std::uint64_t samples =
+        std::uint64_t(cinfo.image_width) * cinfo.image_height * std::uint64_t(cinfo.num_components);
+    if (!tavrel::PictureSizeAllowed(cinfo.image_width, cinfo.image_height) ||
+        !tavrel::FileCanHold(t.fileBytes, samples, tavrel::kGenericExpansion))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
     }
     const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -57,26 +77,29 @@ bool Decode(std::FILE* file, DecodeTarget& t)
         xDpi = int(std::lround(cinfo.X_density * 2.54)),
         yDpi = int(std::lround(cinfo.Y_density * 2.54));
 
+    // Every row is decoded in full, so the pixels need not be cleared first.
     CDib& pic = *t.picture;
-    if (!pic.Create(int(cinfo.output_width), int(cinfo.output_height), grey ? 8 : 24, xDpi))
+    std::unique_ptr<JSAMPLE[]>& cmykRow = *t.cmykRow;
+    if (cmyk)
+        cmykRow.reset(new (std::nothrow) JSAMPLE[std::size_t(cinfo.output_width) * 4]);
+    if (!pic.CreateForOverwrite(int(cinfo.output_width), int(cinfo.output_height), grey ? 8 : 24,
+                                xDpi) ||
+        (cmyk && !cmykRow))
     {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     pic.SetResolution(xDpi, yDpi);
-    std::vector<JSAMPLE>* cmykRow = t.cmykRow;
-    if (cmyk)
-        cmykRow->resize(std::size_t(cinfo.output_width) * 4);
     while (cinfo.output_scanline < cinfo.output_height)
     {
         const int y = int(cinfo.output_scanline);
-        JSAMPROW row = cmyk ? cmykRow->data() : pic.Row(y);
+        JSAMPROW row = cmyk ? cmykRow.get() : pic.Row(y);
         jpeg_read_scanlines(&cinfo, &row, 1);
         if (cmyk)
         {
             // Adobe writes CMYK inverted; with it, R = C * K / 255 and so on.
             std::uint8_t* dst = pic.Row(y);
-            const JSAMPLE* s = cmykRow->data();
+            const JSAMPLE* s = cmykRow.get();
             for (unsigned x = 0; x < cinfo.output_width; ++x, s += 4)
             {
                 dst[3 * x] = std::uint8_t(s[2] * s[3] / 255);
@@ -150,12 +173,14 @@ bool ReadJpeg(const std::string& path, CDib& picture, int scaleDenom)
 {
     if (scaleDenom != 1 && scaleDenom != 2 && scaleDenom != 4 && scaleDenom != 8)
         return false;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    tavrel::RegularFile input(path);
+    const std::uint64_t fileBytes = input.Size();
+    std::FILE* f = input.ReleaseAsStream();
     if (!f)
         return false;
     CDib decoded;
-    std::vector<JSAMPLE> cmykRow;
-    DecodeTarget target{&decoded, scaleDenom, false, 0, 0, &cmykRow};
+    std::unique_ptr<JSAMPLE[]> cmykRow;
+    DecodeTarget target{&decoded, scaleDenom, false, fileBytes, 0, 0, &cmykRow};
     const bool ok = Decode(f, target);
     std::fclose(f);
     if (ok)
@@ -165,10 +190,10 @@ bool ReadJpeg(const std::string& path, CDib& picture, int scaleDenom)
 
 bool ReadJpegSize(const std::string& path, int& width, int& height)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = tavrel::RegularFile(path).ReleaseAsStream();
     if (!f)
         return false;
-    DecodeTarget target{nullptr, 1, true, 0, 0, nullptr};
+    DecodeTarget target{nullptr, 1, true, 0, 0, 0, nullptr};
     const bool ok = Decode(f, target);
     std::fclose(f);
     if (ok)

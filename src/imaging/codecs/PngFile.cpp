@@ -1,12 +1,15 @@
 #include "imaging/codecs/PngFile.h"
 
 #include "imaging/codecs/PaletteImage.h"
+#include "imaging/codecs/PictureLimits.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/RegularFile.h"
 
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <algorithm>
+#include <memory>
+#include <new>
 #include <vector>
 
 #include <png.h>
@@ -18,14 +21,6 @@ namespace
 {
 
 constexpr double kMetresPerInch = 0.0254;
-constexpr png_uint_32 kMaxSide = 1u << 16;
-
-struct Rows
-{
-    std::vector<png_byte> data;
-    std::vector<png_bytep> pointers;
-    std::vector<PaletteEntry> palette;
-};
 
 struct Header
 {
@@ -34,9 +29,26 @@ struct Header
     int xDpi = 0, yDpi = 0;
 };
 
+// What the decoder fills; it lives in the caller, so that a longjmp out of
+// libpng leaves nothing behind in the decoding frame.
+struct Target
+{
+    std::uint64_t fileBytes = 0;
+    CDib picture;
+    std::unique_ptr<png_bytep[]> rows;
+    std::vector<PaletteEntry> palette;
+};
+
+int DepthFor(const Header& head)
+{
+    if (head.colourType == PNG_COLOR_TYPE_GRAY || head.colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        return head.bitDepth == 1 ? 1 : 8;
+    return head.colourType == PNG_COLOR_TYPE_PALETTE ? 8 : 24;
+}
+
 // libpng reports errors by longjmp to the setjmp here; this frame holds no
-// objects with destructors, the buffers live in the caller.
-bool Decode(std::FILE* file, Header& head, Rows& rows)
+// objects with destructors.
+bool Decode(std::FILE* file, Header& head, Target& t)
 {
     png_structp png = png_create_read_struct(
         PNG_LIBPNG_VER_STRING, nullptr, [](png_structp p, png_const_charp) { png_longjmp(p, 1); },
@@ -53,7 +65,12 @@ bool Decode(std::FILE* file, Header& head, Rows& rows)
     png_read_info(png, info);
     png_get_IHDR(png, info, &head.width, &head.height, &head.bitDepth, &head.colourType, nullptr,
                  nullptr, nullptr);
-    if (head.width == 0 || head.height == 0 || head.width > kMaxSide || head.height > kMaxSide)
+    // Filtered rows as stored, before any transformation: what the
+    // compressed data must expand to.
+    const std::uint64_t storedBytes =
+        (std::uint64_t(png_get_rowbytes(png, info)) + 1) * head.height;
+    if (!tavrel::PictureSizeAllowed(head.width, head.height) ||
+        !tavrel::FileCanHold(t.fileBytes, storedBytes, tavrel::kDeflateExpansion))
         png_error(png, "size");
     png_uint_32 xppm = 0, yppm = 0;
     int unit = 0;
@@ -71,9 +88,9 @@ bool Decode(std::FILE* file, Header& head, Rows& rows)
         png_colorp colours = nullptr;
         int count = 0;
         png_get_PLTE(png, info, &colours, &count);
-        rows.palette.resize(std::size_t(count));
+        t.palette.resize(std::size_t(count)); // at most 256, checked by libpng
         for (int i = 0; i < count; ++i)
-            rows.palette[std::size_t(i)] = {colours[i].red, colours[i].green, colours[i].blue};
+            t.palette[std::size_t(i)] = {colours[i].red, colours[i].green, colours[i].blue};
         if (head.bitDepth < 8)
             png_set_packing(png);
     }
@@ -90,12 +107,19 @@ bool Decode(std::FILE* file, Header& head, Rows& rows)
     }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    const std::size_t rowBytes = png_get_rowbytes(png, info);
-    rows.data.resize(rowBytes * head.height);
-    rows.pointers.resize(head.height);
-    for (png_uint_32 y = 0; y < head.height; ++y)
-        rows.pointers[y] = rows.data.data() + rowBytes * y;
-    png_read_image(png, rows.pointers.data());
+
+    // The rows are decoded straight into the picture; every byte of each row
+    // is written, so it need not be cleared first.
+    const int w = int(head.width), h = int(head.height);
+    if (!t.picture.CreateForOverwrite(w, h, DepthFor(head), head.xDpi) ||
+        png_get_rowbytes(png, info) > std::size_t(t.picture.RowSize()))
+        png_error(png, "memory");
+    t.rows.reset(new (std::nothrow) png_bytep[std::size_t(h)]);
+    if (!t.rows)
+        png_error(png, "memory");
+    for (int y = 0; y < h; ++y)
+        t.rows[std::size_t(y)] = t.picture.Row(y);
+    png_read_image(png, t.rows.get());
     png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
     return true;
@@ -105,29 +129,20 @@ bool Decode(std::FILE* file, Header& head, Rows& rows)
 
 bool ReadPng(const std::string& path, CDib& picture)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    tavrel::RegularFile input(path);
+    Target target;
+    target.fileBytes = input.Size();
+    std::FILE* f = input.ReleaseAsStream();
     if (!f)
         return false;
     Header head;
-    Rows rows;
-    const bool decoded = Decode(f, head, rows);
+    const bool decoded = Decode(f, head, target);
     std::fclose(f);
     if (!decoded)
         return false;
-
-    const int w = int(head.width), h = int(head.height);
-    const bool palette = head.colourType == PNG_COLOR_TYPE_PALETTE;
-    const bool grey =
-        head.colourType == PNG_COLOR_TYPE_GRAY || head.colourType == PNG_COLOR_TYPE_GRAY_ALPHA;
-    const int depth = grey ? (head.bitDepth == 1 ? 1 : 8) : (palette ? 8 : 24);
-    CDib out;
-    if (!out.Create(w, h, depth, head.xDpi))
-        return false;
+    CDib& out = target.picture;
     out.SetResolution(head.xDpi, head.yDpi);
-    const std::size_t copy = std::size_t(depth == 1 ? (w + 7) / 8 : w * (depth / 8));
-    for (int y = 0; y < h; ++y)
-        std::copy_n(rows.pointers[std::size_t(y)], copy, out.Row(y));
-    if (palette && !ApplyPalette(out, rows.palette))
+    if (head.colourType == PNG_COLOR_TYPE_PALETTE && !ApplyPalette(out, target.palette))
         return false;
     picture.Swap(out);
     return true;

@@ -1,6 +1,8 @@
 #include "imaging/codecs/TiffFile.h"
 
+#include "imaging/codecs/PictureLimits.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "platform/RegularFile.h"
 
 #include <cmath>
 #include <cstring>
@@ -31,6 +33,28 @@ int ResolutionDpi(TIFF* tif, ttag_t tag)
     return int(value);
 }
 
+// Decoded bytes one byte of the file can stand for with this coding.
+std::uint64_t Expansion(TIFF* tif)
+{
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    switch (compression)
+    {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return tavrel::kDeflateExpansion;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return tavrel::kFaxExpansion;
+    default:
+        return tavrel::kGenericExpansion;
+    }
+}
+
 } // namespace
 
 void QuietTiffMessages()
@@ -47,9 +71,14 @@ void QuietTiffMessages()
 bool ReadTiff(const std::string& path, CDib& picture)
 {
     QuietTiffMessages();
-    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    tavrel::RegularFile input(path);
+    if (!input.IsOpen())
+        return false;
+    const std::uint64_t fileBytes = input.Size();
+    TIFF* tif = TIFFFdOpen(input.Fd(), path.c_str(), "r");
     if (!tif)
         return false;
+    input.Release(); // TIFFClose closes it
     uint32_t width = 0, height = 0;
     uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISBLACK;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
@@ -58,8 +87,10 @@ bool ReadTiff(const std::string& path, CDib& picture)
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &spp);
     TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
     char message[1024] = {};
-    if (width == 0 || height == 0 || width > (1u << 16) || height > (1u << 16) ||
-        !TIFFRGBAImageOK(tif, message))
+    const std::uint64_t samples =
+        (std::uint64_t(width) * spp * bps + 7) / 8 * std::uint64_t(height);
+    if (!tavrel::PictureSizeAllowed(width, height) ||
+        !tavrel::FileCanHold(fileBytes, samples, Expansion(tif)) || !TIFFRGBAImageOK(tif, message))
     {
         TIFFClose(tif);
         return false;
