@@ -10,6 +10,7 @@
 #include "platform/TempFiles.h"
 #include "shared/Utf.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -46,6 +47,18 @@ std::string StampedName(const std::string& folder, const std::string& extension)
             return name;
     }
     return {};
+}
+
+// Rows of the section are the picture's rows, padded alike.
+bool WritePixels(SharedSection& section, const CDib& picture, std::size_t stride)
+{
+    if (stride == std::size_t(picture.RowSize()))
+        return section.Write(0, picture.Pixels(), picture.PixelBytes());
+    const std::size_t rowBytes = std::min<std::size_t>(stride, std::size_t(picture.RowSize()));
+    for (int y = 0; y < picture.Height(); ++y)
+        if (!section.Write(std::size_t(y) * stride, picture.Row(y), rowBytes))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -185,20 +198,14 @@ CHandoverSender::Result CHandoverSender::Send(CDib& picture, CImageProfile& prof
         Write("Mapping File!\n");
         SharedSection::Status status = SharedSection::Status::Failed;
         auto section = SharedSection::Create(kPictureSectionName, size, &status);
+        if (status == SharedSection::Status::NotOurs)
+            MessageBox(m_owner, "The picture cannot be handed to Pelidor: the shared memory "
+                                "\"TavrelImage\" belongs to another user.");
         // "Already exists": another hand-over is in progress; never write
         // into its pixels.
-        if (section && status == SharedSection::Status::Created)
-        {
-            if (std::uint8_t* view = section->Map())
-            {
-                const std::size_t rowBytes =
-                    std::min<std::size_t>(stride, std::size_t(picture.RowSize()));
-                for (int y = 0; y < descriptor.height; ++y)
-                    std::memcpy(view + std::size_t(y) * stride, picture.Row(y), rowBytes);
-                result = Deliver(kind, descriptor, profile);
-                section->Unmap();
-            }
-        }
+        if (section && status == SharedSection::Status::Created &&
+            WritePixels(*section, picture, stride))
+            result = Deliver(kind, descriptor, profile);
         section.reset();
     }
     CleanUp();

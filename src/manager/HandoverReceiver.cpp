@@ -1,5 +1,7 @@
 #include "manager/HandoverReceiver.h"
 
+#include "imaging/codecs/PictureLimits.h"
+#include "platform/MessageBox.h"
 #include "platform/SharedSection.h"
 #include "shared/PictureDescriptor.h"
 #include "shared/Utf.h"
@@ -23,12 +25,11 @@ bool IndicesValid(const PictureDescriptor& d)
            (d.bitDepthIndex == kBitDepth24 || d.bitDepthIndex == kBitDepth48);
 }
 
-// Sizes a 24-bit picture can have; anything else is refused before a byte of
-// the section is read.
+// Sizes a 24-bit picture can have (the size limit of every picture read);
+// anything else is refused before a byte of the section is read.
 std::size_t PixelBytesFor(const PictureDescriptor& d)
 {
-    if (d.width <= 0 || d.height <= 0 || d.width > kMaxPictureSide || d.height > kMaxPictureSide ||
-        d.bitsPerPixel != 24)
+    if (!PictureSizeAllowed(d.width, d.height) || d.bitsPerPixel != 24)
         return 0;
     const std::size_t bytes = SectionStride(d.width, d.bitsPerPixel) * std::size_t(d.height);
     return bytes <= kMaxSectionBytes ? bytes : 0;
@@ -147,31 +148,27 @@ LRESULT CHandoverReceiver::ReceivePixels(std::uint64_t kind, const CopyData& dat
     }
 
     errno = 0;
-    auto section = SharedSection::Open(kPictureSectionName);
+    bool notOurs = false;
+    auto section = SharedSection::Open(kPictureSectionName, &notOurs);
     if (!section)
     {
         std::printf("Could not open file mapping object (%d).\n", errno);
         std::fflush(stdout);
         m_state.picture.Free();
+        if (notOurs)
+            MessageBox(0, kForeignSectionText);
         return kPictureRefused;
     }
-    // A section smaller than the descriptor claims is never read past its end.
-    if (section->Size() < pixelBytes)
-    {
-        m_state.picture.Free();
-        return kPictureRefused;
-    }
+    // A section smaller than the descriptor claims is never read past its
+    // end; one cut short while it is read fails the read instead of faulting.
     errno = 0;
-    const std::uint8_t* view = section->Map();
-    if (view == nullptr)
+    if (section->Size() < pixelBytes || !section->Read(0, m_state.picture.Pixels(), pixelBytes))
     {
         std::printf("Could not map view of file (%d).\n", errno);
         std::fflush(stdout);
         m_state.picture.Free();
         return kPictureRefused;
     }
-    std::memcpy(m_state.picture.Pixels(), view, pixelBytes);
-    section->Unmap();
     section.reset();
 
     // Queued only now that the pixels are in the buffer: job and buffer

@@ -21,9 +21,13 @@ namespace tavrel
 
 class EventLoop;
 
-// Largest picture the channel accepts (both sides), and the section's limit.
-constexpr std::int32_t kMaxPictureSide = 32768;
+// The section's limit; the picture's sides are held to kMaxPictureSide
+// (imaging/codecs/PictureLimits.h), the same as every reader's.
 constexpr std::size_t kMaxSectionBytes = std::size_t(1) << 30;
+
+// Shown when the picture section's name is held by something not ours.
+constexpr const char* kForeignSectionText =
+    "The picture was not taken: its shared memory \"TavrelImage\" belongs to another user.";
 
 class CHandoverReceiver
 {

@@ -1,6 +1,7 @@
 #include "shared/InstanceGuard.h"
 
 #include "platform/Desktop.h"
+#include "platform/MessageBox.h"
 #include "platform/SharedSection.h"
 
 #include <cstring>
@@ -20,20 +21,27 @@ constexpr auto kPollStep = std::chrono::milliseconds(20);
 // not answering (the mode stays -1); never a hang of the new instance.
 constexpr auto kRequestTimeout = std::chrono::seconds(10);
 
-void WriteInt32(std::uint8_t* at, std::int32_t value)
+// The mode travels as a little-endian int32 at the start of the section,
+// copied through the section's descriptor (a view would fault if the other
+// side cut the section short).
+bool WriteInt32(SharedSection& section, std::int32_t value)
 {
     const auto v = static_cast<std::uint32_t>(value);
-    at[0] = static_cast<std::uint8_t>(v);
-    at[1] = static_cast<std::uint8_t>(v >> 8);
-    at[2] = static_cast<std::uint8_t>(v >> 16);
-    at[3] = static_cast<std::uint8_t>(v >> 24);
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                   static_cast<std::uint8_t>(v >> 16),
+                                   static_cast<std::uint8_t>(v >> 24)};
+    return section.Write(0, bytes, sizeof bytes);
 }
 
-std::int32_t ReadInt32(const std::uint8_t* at)
+bool ReadInt32(const SharedSection& section, std::int32_t* value)
 {
-    return static_cast<std::int32_t>(
+    std::uint8_t at[4];
+    if (!section.Read(0, at, sizeof at))
+        return false;
+    *value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24);
+    return true;
 }
 
 } // namespace
@@ -109,16 +117,16 @@ bool CaptureInstanceCheck(InstanceGuard& guard, int captureMode, const CaptureSt
         SharedSection::Status status = SharedSection::Status::Failed;
         std::unique_ptr<SharedSection> section =
             SharedSection::Create(kCaptureModeSection, 4, &status);
-        if (!section || status == SharedSection::Status::Failed)
+        if (status == SharedSection::Status::NotOurs)
+            MessageBox(0, "Vantrel cannot ask the running Vantrel for its mode: the shared "
+                          "memory \"Tavrel_AppMpde\" belongs to another user.");
+        // Without the section there is no way to ask; leave the running one alone.
+        if (!section || status == SharedSection::Status::Failed || !WriteInt32(*section, -1))
             return false;
-        // Without a view there is no way to ask; leave the running one alone.
-        std::uint8_t* view = section->Map();
-        if (!view)
-            return false;
-        WriteInt32(view, -1);
         Desktop::SendMessage(running, WM_QUERY_CAPTURE_MODE, 0, 0, nullptr, kRequestTimeout);
-        answer = ReadInt32(view);
-        section->Unmap();
+        // An answer that cannot be read is no answer either.
+        if (!ReadInt32(*section, &answer))
+            return false;
     }
 
     if (answer == captureMode)
@@ -145,12 +153,8 @@ bool CaptureInstanceCheck(InstanceGuard& guard, int captureMode, const CaptureSt
 
 LRESULT AnswerCaptureModeQuery(int captureMode)
 {
-    std::unique_ptr<SharedSection> section = SharedSection::Open(kCaptureModeSection);
-    if (!section)
-        return 1;
-    if (std::uint8_t* view = section->Map())
-        WriteInt32(view, captureMode);
-    section->Unmap();
+    if (std::unique_ptr<SharedSection> section = SharedSection::Open(kCaptureModeSection))
+        WriteInt32(*section, captureMode);
     return 1;
 }
 

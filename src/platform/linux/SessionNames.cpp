@@ -8,19 +8,90 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavrel::detail
 {
+
+namespace
+{
+
+constexpr std::size_t kSecretLength = 32; // hex digits
+
+bool ReadSecret(int fd, std::string* secret)
+{
+    struct stat st
+    {
+    };
+    char text[kSecretLength] = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::getuid() ||
+        ::pread(fd, text, sizeof text, 0) != static_cast<ssize_t>(sizeof text))
+        return false;
+    secret->assign(text, sizeof text);
+    return true;
+}
+
+// A random secret kept in the runtime directory, which only this user can
+// read: it makes the names of sections and abstract sockets unguessable, so
+// that another user cannot create them first.
+std::string SessionSecret(const std::string& dir)
+{
+    const std::string path = dir + "/session-key";
+    for (int attempt = 0; attempt < 4; ++attempt)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0)
+        {
+            std::string secret;
+            const bool ok = ReadSecret(fd, &secret);
+            ::close(fd);
+            if (ok)
+                return secret;
+            return {};
+        }
+        if (errno != ENOENT)
+            return {};
+        // Written whole under a private name and linked into place: a
+        // process starting at the same moment reads either none or all of it.
+        unsigned char random[kSecretLength / 2];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return {};
+        char text[kSecretLength + 1];
+        for (std::size_t i = 0; i < sizeof random; ++i)
+            std::snprintf(text + 2 * i, 3, "%02x", random[i]);
+        std::string temp = dir + "/.session-key.XXXXXX";
+        const int out = ::mkstemp(temp.data());
+        if (out < 0)
+            return {};
+        const bool written =
+            ::write(out, text, kSecretLength) == static_cast<ssize_t>(kSecretLength);
+        ::close(out);
+        if (written && ::link(temp.c_str(), path.c_str()) != 0 && errno != EEXIST)
+        {
+            ::unlink(temp.c_str());
+            return {};
+        }
+        ::unlink(temp.c_str());
+    }
+    return {};
+}
+
+} // namespace
 
 std::string SessionKey()
 {
     const std::string dir = RuntimeDirectory();
     if (dir.empty())
         return {};
+    const std::string secret = SessionSecret(dir);
+    if (secret.empty())
+        return {};
     std::uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
-    for (unsigned char c : dir)
+    for (unsigned char c : dir + '\0' + secret)
     {
         hash ^= c;
         hash *= 0x100000001b3ull;

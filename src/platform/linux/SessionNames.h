@@ -9,8 +9,9 @@
 namespace tavrel::detail
 {
 
-// "<uid>-<16 hex digits of a hash of the runtime directory>"; "" when there
-// is no usable runtime directory.
+// "<uid>-<16 hex digits of a hash of the runtime directory and the session's
+// secret>"; "" when there is no usable runtime directory. The secret, a file
+// in the runtime directory, keeps the names out of other users' reach.
 std::string SessionKey();
 // Makes an object name safe as one file name component: letters, digits,
 // '.', '_' and '-' stay, every other byte becomes "%XX".

@@ -76,6 +76,53 @@ HeaderState ExistingHeader(int fd, Header* header)
     return HeaderState::Stale;
 }
 
+// Ours: a regular object of this user that nobody else may open. Any other
+// object under our name was put there by someone else and is never used.
+bool IsOurs(int fd)
+{
+    struct stat st
+    {
+    };
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 07777) == 0600;
+}
+
+// Opens an existing object read-write; EACCES means another user's.
+int OpenExisting(const std::string& objectName, bool* notOurs)
+{
+    const int fd = ::shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
+    if (fd < 0)
+    {
+        *notOurs = errno == EACCES;
+        return -1;
+    }
+    if (!IsOurs(fd))
+    {
+        ::close(fd);
+        *notOurs = true;
+        return -1;
+    }
+    *notOurs = false;
+    return fd;
+}
+
+bool TransferAll(int fd, bool write, std::uint8_t* data, std::size_t bytes, off_t offset)
+{
+    while (bytes > 0)
+    {
+        const ssize_t n =
+            write ? ::pwrite(fd, data, bytes, offset) : ::pread(fd, data, bytes, offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        bytes -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
 bool SameObject(int fd, const std::string& objectName)
 {
     const int other = ::shm_open(objectName.c_str(), O_RDONLY, 0);
@@ -109,10 +156,31 @@ public:
 
     std::size_t Size() const override { return m_size; }
 
+    bool Read(std::size_t offset, void* data, std::size_t bytes) const override
+    {
+        return Fits(offset, bytes) && TransferAll(m_fd, false, static_cast<std::uint8_t*>(data),
+                                                  bytes, static_cast<off_t>(kHeaderSize + offset));
+    }
+
+    bool Write(std::size_t offset, const void* data, std::size_t bytes) override
+    {
+        // pwrite never faults: a section cut short is simply grown again.
+        return Fits(offset, bytes) &&
+               TransferAll(m_fd, true,
+                           const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(data)), bytes,
+                           static_cast<off_t>(kHeaderSize + offset));
+    }
+
     std::uint8_t* Map() override
     {
         if (!m_base)
         {
+            struct stat st
+            {
+            };
+            if (::fstat(m_fd, &st) != 0 ||
+                static_cast<std::uint64_t>(st.st_size) < kHeaderSize + m_size)
+                return nullptr;
             void* base =
                 ::mmap(nullptr, kHeaderSize + m_size, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
             if (base == MAP_FAILED)
@@ -132,6 +200,11 @@ public:
     }
 
 private:
+    bool Fits(std::size_t offset, std::size_t bytes) const
+    {
+        return offset <= m_size && bytes <= m_size - offset;
+    }
+
     int m_fd;
     std::string m_objectName;
     std::size_t m_size;
@@ -158,7 +231,9 @@ std::unique_ptr<SharedSection> SharedSection::Create(const std::string& name, st
         {
             Header header{kMagic, static_cast<std::int32_t>(::getpid()),
                           detail::ProcessStartTime(::getpid()), size};
-            if (::ftruncate(fd, static_cast<off_t>(kHeaderSize + size)) != 0 ||
+            // 0600 whatever the umask, so that the section passes its own check.
+            if (::fchmod(fd, 0600) != 0 ||
+                ::ftruncate(fd, static_cast<off_t>(kHeaderSize + size)) != 0 ||
                 ::pwrite(fd, &header, sizeof header, 0) != static_cast<ssize_t>(sizeof header))
             {
                 ::shm_unlink(objectName.c_str());
@@ -171,7 +246,13 @@ std::unique_ptr<SharedSection> SharedSection::Create(const std::string& name, st
         if (errno != EEXIST)
             return nullptr;
 
-        fd = ::shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
+        bool notOurs = false;
+        fd = OpenExisting(objectName, &notOurs);
+        if (notOurs)
+        {
+            result = Status::NotOurs;
+            return nullptr;
+        }
         if (fd < 0)
             continue; // removed meanwhile: try to create it again
         Header header{};
@@ -188,12 +269,15 @@ std::unique_ptr<SharedSection> SharedSection::Create(const std::string& name, st
     return nullptr;
 }
 
-std::unique_ptr<SharedSection> SharedSection::Open(const std::string& name)
+std::unique_ptr<SharedSection> SharedSection::Open(const std::string& name, bool* notOurs)
 {
+    bool ignored = false;
+    bool& foreign = notOurs ? *notOurs : ignored;
+    foreign = false;
     const std::string objectName = ObjectName(name);
     if (objectName.empty())
         return nullptr;
-    const int fd = ::shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
+    const int fd = OpenExisting(objectName, &foreign);
     if (fd < 0)
         return nullptr;
     Header header{};

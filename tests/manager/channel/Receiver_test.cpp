@@ -1,13 +1,20 @@
 #include "ChannelHelpers.h"
 #include "manager/HandoverReceiver.h"
 #include "platform/MessageBox.h"
+#include "support/OtherUser.h"
 #include "support/Sandbox.h"
+#include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -395,6 +402,65 @@ TEST_F(Receiver, FileKindStoresACopyAndKeepsTheSource)
     EXPECT_EQ(receiver->OnCopyData(bad.data), kPictureRefused);
     EXPECT_EQ(BoxesMentioning("none.bmp"), 1);
     ExpectIdle();
+}
+
+TEST_F(Receiver, FifosHandedOverAsFilesAreRefusedWithoutBlocking)
+{
+    CDib picture;
+    test::FillPattern(picture, 8, 8);
+    const std::string fifo = sandbox.Root() + "/pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // As the picture of a file hand-over, and as the profile of a pixel one.
+    test::PreparedHandover handovers[2];
+    handovers[0] =
+        test::PrepareHandover(picture, fifo, test::MakeChannelProfile(), COPYDATA_PICTURE_FILE);
+    handovers[1] = test::PrepareHandover(picture, test::MakeChannelPictureName(), fifo);
+    for (test::PreparedHandover& h : handovers)
+    {
+        std::atomic<LRESULT> result{-1};
+        std::thread handler([&] { result = receiver->OnCopyData(h.data); });
+        // Without a writer, opening a FIFO to read blocks for ever.
+        const bool returned = test::WaitFor([&] { return result != -1; }, std::chrono::seconds(5));
+        if (!returned)
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        handler.join();
+        EXPECT_TRUE(returned);
+        EXPECT_EQ(result, kPictureRefused);
+        ExpectIdle();
+    }
+    EXPECT_TRUE(Files(dest).empty());
+}
+
+TEST_F(Receiver, PixelsPlantedByAnotherUserAreNeverStored)
+{
+    if (!test::CanActAsOtherUser())
+        GTEST_SKIP() << "needs root to act as another user";
+    CDib picture;
+    test::FillPattern(picture, 8, 8);
+    auto h = test::PrepareHandover(picture, test::MakeChannelPictureName(),
+                                   test::MakeChannelProfile(), COPYDATA_PICTURE_FILE);
+    h.data.kind = COPYDATA_PROCESSED_PICTURE;
+    // The other user's section passes for a live one of the right size.
+    const std::string object = test::SectionObjectPath(kPictureSectionName);
+    const std::size_t bytes = picture.PixelBytes();
+    ASSERT_EQ(test::RunAsOtherUser(
+                  [&]
+                  {
+                      const int fd = ::open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+                      const std::uint32_t header[6] = {0x54565353, 1, 0, 0, std::uint32_t(bytes)};
+                      const bool ok = fd >= 0 && ::fchmod(fd, 0666) == 0 &&
+                                      ::ftruncate(fd, off_t(64 + bytes)) == 0 &&
+                                      ::pwrite(fd, header, sizeof header, 0) == sizeof header;
+                      return ok ? 0 : 1;
+                  }),
+              0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(receiver->OnCopyData(h.data), kPictureRefused);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(BoxesMentioning("belongs to another user"), 1);
+    ExpectIdle();
+    EXPECT_TRUE(Files(dest).empty());
+    ::unlink(object.c_str());
 }
 
 } // namespace

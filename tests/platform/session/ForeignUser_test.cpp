@@ -1,6 +1,8 @@
+#include "support/OtherUser.h"
 #include "support/Sandbox.h"
 
 #include "platform/Desktop.h"
+#include "platform/SharedSection.h"
 #include "platform/linux/WireProtocol.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -77,6 +80,46 @@ TEST(ForeignUser, MessagesFromAnotherUserAreRefused)
     // Our own user still gets through.
     EXPECT_TRUE(Desktop::SendMessage(window->Handle(), WM_USER).delivered);
     EXPECT_EQ(handled, 1);
+}
+
+// What another user plants under the name of one of our sections: a header
+// that passes for a live section, and pixels of their own.
+int PlantSection(const std::string& object, mode_t mode)
+{
+    const int fd = ::open(object.c_str(), O_RDWR | O_CREAT | O_EXCL, mode);
+    if (fd < 0 || ::fchmod(fd, mode) != 0 || ::ftruncate(fd, 64 + 4096) != 0)
+        return 1;
+    const std::uint32_t magic = 0x54565353;
+    const std::int32_t livePid = 1;
+    const std::uint64_t startTime = 0, size = 4096;
+    ::pwrite(fd, &magic, 4, 0);
+    ::pwrite(fd, &livePid, 4, 4);
+    ::pwrite(fd, &startTime, 8, 8);
+    ::pwrite(fd, &size, 8, 16);
+    ::close(fd);
+    return 0;
+}
+
+TEST(ForeignUser, SectionsOfAnotherUserAreNeverUsed)
+{
+    if (!CanActAsOtherUser())
+        GTEST_SKIP() << "needs root to act as another user";
+    Sandbox sandbox;
+    for (const char* name : {"TavrelImage", "Tavrel_AppMpde"})
+    {
+        const std::string object = SectionObjectPath(name);
+        for (mode_t mode : {mode_t(0666), mode_t(0600)})
+        {
+            ASSERT_EQ(RunAsOtherUser([&] { return PlantSection(object, mode); }), 0);
+            SharedSection::Status status = SharedSection::Status::Created;
+            EXPECT_FALSE(SharedSection::Create(name, 4096, &status));
+            EXPECT_EQ(status, SharedSection::Status::NotOurs) << name << " " << mode;
+            bool notOurs = false;
+            EXPECT_FALSE(SharedSection::Open(name, &notOurs));
+            EXPECT_TRUE(notOurs) << name << " " << mode;
+            ::unlink(object.c_str());
+        }
+    }
 }
 
 } // namespace

@@ -3,6 +3,12 @@
 #include "platform/NamedSemaphore.h"
 #include "platform/SharedSection.h"
 #include "platform/Desktop.h"
+#include "support/OtherUser.h"
+
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrel::test
 {
@@ -113,6 +119,39 @@ TEST_F(SyncAcrossProcesses, SessionsDoNotSeeEachOthersObjects)
     auto handle = NamedSemaphore::Create("TAVREL_TEST", &status);
     EXPECT_EQ(status, SemStatus::Created);
     EXPECT_EQ(Desktop::FindWindow("PeerClass"), 0u);
+}
+
+TEST(SharedSectionChecks, SectionsOpenedUpOrCutShortAreRefused)
+{
+    Sandbox sandbox;
+    SectionStatus status;
+    auto created = SharedSection::Create("TavrelImage", 4096, &status);
+    ASSERT_TRUE(created);
+    const std::vector<std::uint8_t> pixels(4096, 77);
+    ASSERT_TRUE(created->Write(0, pixels.data(), pixels.size()));
+    auto opened = SharedSection::Open("TavrelImage");
+    ASSERT_TRUE(opened);
+    std::vector<std::uint8_t> copy(4096);
+    ASSERT_TRUE(opened->Read(0, copy.data(), copy.size()));
+    EXPECT_EQ(copy, pixels);
+    EXPECT_FALSE(opened->Read(1, copy.data(), copy.size())); // past the end
+
+    // Cut down to its header by someone else: reads fail instead of faulting.
+    const std::string object = SectionObjectPath("TavrelImage");
+    ASSERT_EQ(::truncate(object.c_str(), 64), 0);
+    EXPECT_FALSE(opened->Read(0, copy.data(), copy.size()));
+    EXPECT_EQ(opened->Map(), nullptr);
+    EXPECT_FALSE(SharedSection::Open("TavrelImage"));
+    opened.reset();
+    created.reset();
+
+    // Our own, but opened up to others: anybody may have written to it.
+    auto again = SharedSection::Create("TavrelImage", 64, &status);
+    ASSERT_TRUE(again);
+    ASSERT_EQ(::chmod(object.c_str(), 0644), 0);
+    bool notOurs = false;
+    EXPECT_FALSE(SharedSection::Open("TavrelImage", &notOurs));
+    EXPECT_TRUE(notOurs);
 }
 
 } // namespace

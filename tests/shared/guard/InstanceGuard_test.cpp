@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/SharedSection.h"
+#include "support/OtherUser.h"
 #include "support/Sandbox.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+
+#include <unistd.h>
 
 namespace tavrel::test
 {
@@ -176,6 +179,31 @@ TEST(CaptureModeAnswer, WritesTheModeOnlyWhenTheBlockExists)
     EXPECT_EQ(view[1], 1);
     EXPECT_EQ(view[2], 0);
     EXPECT_EQ(view[3], 0);
+}
+
+TEST(CaptureInstanceCheck, AModeSectionCutShortDuringTheQueryIsNoAnswer)
+{
+    test::Sandbox sandbox;
+    InstanceGuard running(InstanceGuard::Variant::Capture);
+    ASSERT_EQ(running.FindRunningInstance(kVantrelInstanceName, false), 0u);
+    std::atomic<int> closes{0};
+    // A running instance turned hostile: it cuts the section to nothing
+    // instead of answering.
+    auto hostile = WindowEndpoint::Create(
+        "Tavrel Camera", "test",
+        [&](const Message& m, std::vector<std::uint8_t>&) -> LRESULT
+        {
+            if (m.message == WM_QUERY_CAPTURE_MODE)
+                ::truncate(test::SectionObjectPath(kCaptureModeSection).c_str(), 0);
+            if (m.message == WM_CLOSE)
+                ++closes;
+            return 1;
+        });
+    ASSERT_TRUE(hostile);
+    ASSERT_TRUE(InstanceGuard::MarkWindow(hostile->Handle(), kVantrelInstanceName));
+    InstanceGuard guard(InstanceGuard::Variant::Capture);
+    EXPECT_FALSE(CaptureInstanceCheck(guard, 1));
+    EXPECT_EQ(closes.load(), 0);
 }
 
 } // namespace
