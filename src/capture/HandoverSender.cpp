@@ -83,7 +83,12 @@ bool CHandoverSender::FindManager()
         m_manager = Desktop::FindWindow(kManagerWindowClassFallback);
     if (m_manager != 0)
         return true;
-    MessageBox(m_owner, "Not Find Pelidor Window!");
+    // A runtime directory we cannot use hides every window: say why.
+    std::string error;
+    if (RuntimeDirectory(&error).empty())
+        MessageBox(m_owner, "Pelidor cannot be reached: " + error + ".");
+    else
+        MessageBox(m_owner, "Not Find Pelidor Window!");
     return false;
 }
 

@@ -70,7 +70,9 @@ public:
     };
 
     // Registers a top-level window. Without a dispatcher the handler runs on
-    // the endpoint's own service thread, one message at a time.
+    // the endpoint's own service thread, one message at a time. nullptr with
+    // errno set when the window cannot be made (EADDRINUSE: its socket name
+    // is taken).
     static std::unique_ptr<WindowEndpoint> Create(const std::string& className,
                                                   const std::string& title, Handler handler,
                                                   UiDispatcher dispatcher = {});

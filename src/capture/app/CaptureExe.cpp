@@ -7,6 +7,9 @@
 #include "shared/InstanceGuard.h"
 #include "shared/qt/ProgramStart.h"
 
+#include <cerrno>
+#include <string>
+
 namespace tavrel
 {
 
@@ -37,15 +40,21 @@ int CCaptureExe::Run()
     if (InstallQtMessageBoxSink())
         SetMessageBoxSink(
             std::make_shared<TranslatedMessageBoxes>(std::make_shared<QtMessageBoxSink>()));
+    // Without its runtime directory and window it could hand no picture over.
+    if (!m_start->RuntimeProblem().empty())
+        return m_start->RefuseToStart(m_start->RuntimeProblem());
 
     // Lives for the whole run: it holds the semaphore.
     InstanceGuard guard(InstanceGuard::Variant::Capture);
     if (!CaptureInstanceCheck(guard, m_line.captureMode))
         return 0;
+    errno = 0;
     std::unique_ptr<CCaptureDlg> dialog =
         CreateDialog(m_line.captureMode, m_line.verifyOnStart, m_start->Loop());
     if (!dialog)
         return 0;
+    if (dialog->Handle() == 0)
+        return m_start->RefuseWithoutWindow(errno);
     dialog->SetTrace([this](const std::string& line) { m_start->Trace(line); });
     m_start->WatchDevices(dialog->Handle());
     if (dialog->OnInitDialog())

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -77,8 +78,10 @@ bool CPelidorApp::InitInstance(const std::vector<std::string>& args)
     m_frame = std::make_unique<CMainFrame>(m_loop, m_settings, SettingsFile(), std::move(options));
     if (!m_frame->Create())
     {
+        const int error = errno; // why, for the message that ends the program
         std::fprintf(stderr, "Pelidor: the main window cannot be registered\n");
         m_frame.reset();
+        errno = error;
         return false;
     }
 

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <ctime>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,12 +53,18 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     tavrel::ProgramStart start("Pelidor", argc, argv);
 
+    // Without its runtime directory and window nobody could reach it.
+    if (!start.RuntimeProblem().empty())
+        return start.RefuseToStart(start.RuntimeProblem());
+
     tavrel::CPelidorApp pelidor(start.Loop(),
                                 [&start](tavrel::HWND frame) { return start.WatchDevices(frame); });
+    errno = 0;
     if (!pelidor.InitInstance(start.Arguments()))
     {
-        if (pelidor.AnotherInstanceRuns())
-            start.Trace("already running");
+        if (!pelidor.AnotherInstanceRuns())
+            return start.RefuseWithoutWindow(errno);
+        start.Trace("already running");
         return 0;
     }
     QObject::connect(pelidor.MainFrame(), &tavrel::CMainFrame::closed, &app, &QApplication::quit,

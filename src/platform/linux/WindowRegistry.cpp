@@ -166,15 +166,24 @@ WindowRegistry::Published WindowRegistry::Publish(const WindowRecord& record,
     // Everything is in place before the lock file appears under its name,
     // so that nobody finds a half-made window (or takes it for a dead one).
     // The lock is held from the start and kept for the window's life.
-    AtomicFile lock(base + ".lock", {.sync = false, .newFileMode = 0600});
-    if (!lock.IsOpen() || ::mkdir((base + ".props").c_str(), 0700) != 0 ||
-        !WriteRecord(hwnd, record) || (beforePublish && !beforePublish(hwnd, context)) ||
-        !lock.Commit())
+    int lockFd = -1;
+    int error = 0; // why, for the caller to tell
+    {
+        AtomicFile lock(base + ".lock", {.sync = false, .newFileMode = 0600});
+        if (lock.IsOpen() && ::mkdir((base + ".props").c_str(), 0700) == 0 &&
+            WriteRecord(hwnd, record) && (!beforePublish || beforePublish(hwnd, context)) &&
+            lock.Commit())
+            lockFd = lock.ReleaseDescriptor();
+        else
+            error = lock.Error() != 0 ? lock.Error() : errno;
+    } // an unpublished lock file goes here, before errno is set
+    if (lockFd < 0)
     {
         Remove(hwnd);
+        errno = error;
         return {};
     }
-    return {hwnd, lock.ReleaseDescriptor()};
+    return {hwnd, lockFd};
 }
 
 void WindowRegistry::Withdraw(HWND hwnd, int lockFd)

@@ -1,6 +1,7 @@
 #include "shared/qt/ProgramStart.h"
 
 #include "platform/DeviceNotifications.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "platform/qt/DialogWindows.h"
 #include "platform/qt/QtMessageBoxSink.h"
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tavrel
 {
@@ -39,6 +41,8 @@ ProgramStart::ProgramStart(const std::string& name, int argc, char** argv)
         Trace("program folder: " + error);
     InstallQtMessageBoxSink();
     BindDialogWindows();
+    if (RuntimeDirectory(&error).empty())
+        m_runtimeProblem = error;
 }
 
 ProgramStart::~ProgramStart()
@@ -61,6 +65,19 @@ bool ProgramStart::WatchDevices(HWND mainWindow)
     Desktop::RegisterDeviceNotification(mainWindow);
     m_devices = DeviceNotifications::Start(mainWindow);
     return m_devices != nullptr;
+}
+
+int ProgramStart::RefuseToStart(const std::string& reason) const
+{
+    MessageBox(0, m_name + " cannot start: " + reason + ".");
+    return 1;
+}
+
+int ProgramStart::RefuseWithoutWindow(int error) const
+{
+    if (error == 0)
+        return RefuseToStart("its window cannot be opened");
+    return RefuseToStart(std::string("its window cannot be opened (") + std::strerror(error) + ")");
 }
 
 void ProgramStart::Trace(const std::string& line) const

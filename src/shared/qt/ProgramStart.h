@@ -45,10 +45,21 @@ public:
 
     void Trace(const std::string& line) const;
 
+    // Empty while the session's runtime directory is ours to use, else why
+    // not. Without it nobody could reach the program: it refuses to start.
+    const std::string& RuntimeProblem() const { return m_runtimeProblem; }
+    // Says "<name> cannot start: <reason>." (a message box in GUI runs) and
+    // gives the exit code to end with.
+    int RefuseToStart(const std::string& reason) const;
+    // The same for a main window that could not be opened; `error` is the
+    // errno of why (EADDRINUSE: its socket name is taken).
+    int RefuseWithoutWindow(int error) const;
+
 private:
     std::string m_name;
     bool m_simulated = false;
     std::vector<std::string> m_arguments;
+    std::string m_runtimeProblem;
     std::unique_ptr<QtEventLoop> m_loop;
     std::unique_ptr<DeviceNotifications> m_devices;
 };

@@ -1,14 +1,24 @@
 #include "platform/Desktop.h"
+#include "platform/linux/SessionNames.h"
+#include "support/OtherUser.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace tavrel::test
 {
@@ -128,6 +138,60 @@ TEST(CaptureStart, ModesOtherThanFilmAndPhotoOpenNoWindow)
     auto text = Start("Vantrel", {"/VERIFY"}); // non-numeric: mode 0
     ASSERT_TRUE(text);
     EXPECT_TRUE(WaitFor([&] { return Logged(*text, "Vantrel: running in mode 0"); }));
+}
+
+TEST(ProgramStart, ARuntimeDirectoryOfAnotherUserIsRefusedAloud)
+{
+    if (!tavrel::test::CanActAsOtherUser())
+        GTEST_SKIP() << "needs root to act as another user";
+    Sandbox sandbox;
+    ASSERT_EQ(
+        ::chown(sandbox.RuntimeDir().c_str(), tavrel::test::kOtherUid, tavrel::test::kOtherUid), 0);
+    for (const auto& [program, args] :
+         {std::pair<std::string, std::vector<std::string>>{"Pelidor", {}}, {"Vantrel", {"0"}}})
+    {
+        auto run = Start(program, args);
+        ASSERT_TRUE(run);
+        EXPECT_EQ(run->WaitForExit(), 1) << program;
+        EXPECT_TRUE(Logged(*run, program + " cannot start: runtime directory " +
+                                     sandbox.RuntimeDir() + " belongs to another user"))
+            << run->StdErr();
+        EXPECT_FALSE(Logged(*run, "running")) << program;
+    }
+}
+
+TEST(ProgramStart, AWindowNameTakenBeforehandIsRefusedAloud)
+{
+    Sandbox sandbox;
+    // A runtime directory too long for socket paths: windows listen on
+    // abstract names, which anybody on the machine could bind first.
+    const std::string runtime = sandbox.Root() + "/" + std::string(100, 'r');
+    ASSERT_TRUE(std::filesystem::create_directory(runtime));
+    ::setenv("TAVREL_RUNTIME_DIR", runtime.c_str(), 1);
+    const std::string key = tavrel::detail::SessionKey();
+    ASSERT_FALSE(key.empty());
+    std::vector<int> squatters;
+    for (int hwnd = 1; hwnd <= 16; ++hwnd)
+    {
+        const std::string name = "tavrel-" + key + "-" + std::to_string(hwnd);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path + 1, name.data(), name.size());
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address),
+                         socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size())),
+                  0);
+        squatters.push_back(fd);
+    }
+    auto run = Start("Pelidor", {});
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->WaitForExit(), 1);
+    EXPECT_TRUE(Logged(*run, "Pelidor cannot start: its window cannot be opened (Address already "
+                             "in use)"))
+        << run->StdErr();
+    EXPECT_FALSE(Logged(*run, "Pelidor: running"));
+    for (int fd : squatters)
+        ::close(fd);
 }
 
 } // namespace
