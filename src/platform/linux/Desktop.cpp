@@ -92,7 +92,7 @@ SendResult Transact(HWND hwnd, const detail::RequestHeader& header,
     detail::ReplyHeader reply;
     if (!detail::ReadAll(connection.Fd(), &reply, sizeof reply, deadline) ||
         reply.magic != detail::kReplyMagic || reply.status != detail::kStatusHandled ||
-        reply.payloadSize > detail::kMaxPayload)
+        reply.payloadSize > detail::kMaxReplyPayload)
         return result;
     result.reply.resize(reply.payloadSize);
     if (!detail::ReadAll(connection.Fd(), result.reply.data(), result.reply.size(), deadline))

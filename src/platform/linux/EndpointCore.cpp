@@ -3,10 +3,12 @@
 #include "platform/linux/SendWait.h"
 #include "platform/linux/WindowRegistry.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -22,6 +24,8 @@ namespace
 // A sender writes its whole request right after connecting; one that does
 // not is dropped rather than allowed to hold up the window.
 constexpr auto kRequestReadTimeout = std::chrono::seconds(5);
+// Connections whose requests are still arriving, at most.
+constexpr std::size_t kMaxIncoming = 64;
 
 std::mutex g_localMutex;
 std::map<HWND, std::weak_ptr<EndpointCore>> g_local;
@@ -44,7 +48,10 @@ std::int32_t GetInt32(const std::uint8_t* in)
 
 EndpointCore::EndpointCore(WindowEndpoint::Handler handler, UiDispatcher dispatcher)
     : m_handler(std::move(handler)), m_dispatcher(std::move(dispatcher)),
-      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), m_uiThread(std::this_thread::get_id())
+      m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      // Without a dispatcher the handler thread is the endpoint's own, known
+      // once it runs; until then no thread may take a send for its own.
+      m_uiThread(m_dispatcher ? std::this_thread::get_id() : std::thread::id())
 {
 }
 
@@ -125,22 +132,69 @@ void EndpointCore::SetWindowOps(WindowEndpoint::WindowOps ops)
 
 void EndpointCore::ServiceLoop()
 {
+    // Requests are read as their bytes come, side by side, so that a sender
+    // that stalls (or announces more than it sends) holds up nobody else.
+    std::vector<Incoming> incoming;
+    std::vector<pollfd> fds;
     while (!m_stopping)
     {
-        pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, -1);
+        fds.clear();
+        fds.push_back({m_wakeFd, POLLIN, 0});
+        // A full table leaves further senders waiting in the backlog.
+        fds.push_back({incoming.size() < kMaxIncoming ? m_listenFd : -1, POLLIN, 0});
+        auto wait = std::chrono::milliseconds(-1);
+        const auto now = Clock::now();
+        for (const Incoming& in : incoming)
+        {
+            fds.push_back({in.fd, POLLIN, 0});
+            const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           in.deadline - now + std::chrono::milliseconds(1)),
+                                       std::chrono::milliseconds(0));
+            if (wait.count() < 0 || left < wait)
+                wait = left;
+        }
+        const int ready = ::poll(fds.data(), fds.size(), static_cast<int>(wait.count()));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready < 0 || (fds[1].revents & POLLIN) || m_stopping)
+        if (ready < 0 || (fds[0].revents & POLLIN) || m_stopping)
             break;
-        if (fds[0].revents & POLLIN)
-            Accept();
+
+        std::vector<Incoming> waiting;
+        for (std::size_t i = 0; i < incoming.size(); ++i)
+        {
+            Incoming& in = incoming[i];
+            const bool alive =
+                !(fds[2 + i].revents & (POLLIN | POLLHUP | POLLERR)) || ReadArrived(in);
+            if (alive && in.reader.Current() == RequestReader::State::Complete)
+            {
+                // Replies are written whole, so back to blocking writes.
+                ::fcntl(in.fd, F_SETFL, ::fcntl(in.fd, F_GETFL) & ~O_NONBLOCK);
+                Item item;
+                item.header = in.reader.Header();
+                item.payload = std::move(in.reader.Payload());
+                item.fd = in.fd;
+                Dispatch(std::move(item));
+            }
+            else if (alive && Clock::now() < in.deadline)
+            {
+                waiting.push_back(std::move(in));
+            }
+            else
+            {
+                ::close(in.fd);
+            }
+        }
+        incoming = std::move(waiting);
+        if (fds[1].revents & POLLIN)
+            Accept(incoming);
     }
+    for (const Incoming& in : incoming)
+        ::close(in.fd);
 }
 
-void EndpointCore::Accept()
+void EndpointCore::Accept(std::vector<Incoming>& incoming)
 {
-    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0)
         return;
     // Only processes of our own user may talk to our windows.
@@ -150,31 +204,45 @@ void EndpointCore::Accept()
         ::close(fd);
         return;
     }
-    Item item;
-    const auto deadline = Clock::now() + kRequestReadTimeout;
-    if (!ReadAll(fd, &item.header, sizeof item.header, deadline) ||
-        item.header.magic != kRequestMagic || item.header.payloadSize > kMaxPayload)
-    {
-        ::close(fd);
-        return;
-    }
-    item.payload.resize(item.header.payloadSize);
-    if (!ReadAll(fd, item.payload.data(), item.payload.size(), deadline))
-    {
-        ::close(fd);
-        return;
-    }
+    Incoming in;
+    in.fd = fd;
+    in.deadline = Clock::now() + kRequestReadTimeout;
+    incoming.push_back(std::move(in));
+}
 
+bool EndpointCore::ReadArrived(Incoming& in)
+{
+    std::uint8_t chunk[4096];
+    while (in.reader.Current() == RequestReader::State::Reading)
+    {
+        // Never past this request: its bytes are all that is read.
+        const std::size_t want = std::min(in.reader.Missing(), sizeof chunk);
+        const ssize_t n = ::recv(in.fd, chunk, want, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        if (n <= 0)
+            return false; // gone before its request was whole
+        if (in.reader.Take(chunk, static_cast<std::size_t>(n)) == RequestReader::State::Refused)
+            return false;
+    }
+    return true;
+}
+
+void EndpointCore::Dispatch(Item item)
+{
+    const int fd = item.fd;
     if (item.header.flags & kFlagPost)
     {
         // A post is answered as soon as it is queued.
         Reply(fd, Answer{true, 0, {}});
         ::close(fd);
+        item.fd = -1;
         Enqueue(std::move(item));
         return;
     }
 
-    item.fd = fd;
     // A UI thread that waits in a send of its own answers this one at once.
     auto self = shared_from_this();
     auto shared = std::make_shared<Item>(std::move(item));

@@ -53,9 +53,19 @@ private:
         int fd = -1; // a send waiting for its answer; -1 for a post
     };
 
+    // A connection whose request is still arriving.
+    struct Incoming
+    {
+        int fd = -1;
+        RequestReader reader;
+        Clock::time_point deadline;
+    };
+
     void ServiceLoop();
     void DispatchLoop();
-    void Accept();
+    void Accept(std::vector<Incoming>& incoming);
+    static bool ReadArrived(Incoming& in);
+    void Dispatch(Item item);
     void Enqueue(Item item);
     Answer RunOnUi(const Item& item);
     static void Reply(int fd, const Answer& answer);

@@ -1,6 +1,8 @@
 #include "platform/linux/WireProtocol.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -8,6 +10,50 @@
 
 namespace tavrel::detail
 {
+
+bool HeaderAcceptable(const RequestHeader& header)
+{
+    if (header.magic != kRequestMagic || (header.flags & ~(kFlagPost | kFlagCopyData)) != 0)
+        return false;
+    if (header.flags & kFlagCopyData)
+        return !(header.flags & kFlagPost) && header.payloadSize <= kMaxCopyDataPayload;
+    return header.payloadSize == 0;
+}
+
+std::size_t RequestReader::Missing() const
+{
+    if (m_state != State::Reading)
+        return 0;
+    if (m_headerFill < sizeof m_headerBytes)
+        return sizeof m_headerBytes - m_headerFill;
+    return static_cast<std::size_t>(m_header.payloadSize) - m_payload.size();
+}
+
+RequestReader::State RequestReader::Take(const std::uint8_t* bytes, std::size_t size)
+{
+    if (m_state != State::Reading)
+        return m_state = State::Refused;
+    if (m_headerFill < sizeof m_headerBytes)
+    {
+        const std::size_t n = std::min(size, sizeof m_headerBytes - m_headerFill);
+        if (n > 0)
+            std::memcpy(m_headerBytes + m_headerFill, bytes, n);
+        m_headerFill += n;
+        bytes += n;
+        size -= n;
+        if (m_headerFill < sizeof m_headerBytes)
+            return m_state;
+        std::memcpy(&m_header, m_headerBytes, sizeof m_header);
+        if (!HeaderAcceptable(m_header))
+            return m_state = State::Refused;
+    }
+    if (size > Missing())
+        return m_state = State::Refused;
+    m_payload.insert(m_payload.end(), bytes, bytes + size);
+    if (m_payload.size() == m_header.payloadSize)
+        m_state = State::Complete;
+    return m_state;
+}
 
 bool WriteAll(int fd, const void* data, std::size_t size)
 {
