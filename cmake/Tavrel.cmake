@@ -16,6 +16,9 @@ function(tavrel_build_options)
       $<$<CXX_COMPILER_ID:GNU>:-Wno-maybe-uninitialized>)
     target_link_options(tavrel_build_options INTERFACE -fsanitize=address,undefined)
   endif()
+  if(TAVREL_FUZZ_ENGINE)
+    target_compile_options(tavrel_build_options INTERFACE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # tavrel_apply_build_options(): links Tavrel::BuildOptions into every target
@@ -71,4 +74,23 @@ function(tavrel_test name dir)
     TAVREL_TEST_SHARE_DIR="${TAVREL_SHARE_DIR}"
     TAVREL_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# tavrel_fuzz(NAME SOURCE LIBS...): a fuzz target over outside input. Every
+# build makes NAME_replay, a plain program that runs the target over files,
+# and CTest replays the seed corpus in corpus/NAME/ with it; with
+# TAVREL_BUILD_FUZZ and clang, NAME is the libFuzzer binary as well.
+function(tavrel_fuzz name source)
+  set(plain ${CMAKE_SOURCE_DIR}/tests/shared/fuzz/PlainMain.cpp)
+  add_executable(${name}_replay ${source} ${plain})
+  target_link_libraries(${name}_replay PRIVATE ${ARGN})
+  set_target_properties(${name}_replay PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  file(GLOB seeds CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/corpus/${name}/*)
+  add_test(NAME ${name}_seed_corpus COMMAND ${name}_replay ${seeds})
+  if(TAVREL_FUZZ_ENGINE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE ${ARGN})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  endif()
 endfunction()
