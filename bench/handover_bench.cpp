@@ -8,17 +8,20 @@
 #include "imaging/cwimage/dib/Dib.h"
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
+#include "platform/SharedSection.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 extern char** environ;
@@ -132,8 +135,52 @@ void BM_HandoverTiff48(benchmark::State& state)
     SendFullSize(state, tavrel::kOutputTiff, tavrel::kBitDepth48);
 }
 
+// The pixels' trip through a section of that size, written by one side and
+// taken by the other: through the section's descriptor, as the programs do
+// (a section cut short then fails the copy instead of faulting), and through
+// mapped views for comparison.
+void SectionTrip(benchmark::State& state, bool mapped)
+{
+    TheReceiver(); // its session
+    const std::size_t bytes = std::size_t(2592) * 3 * 1944;
+    std::vector<std::uint8_t> pixels(bytes, 7), taken(bytes);
+    for (auto _ : state)
+    {
+        tavrel::SharedSection::Status status;
+        auto created = tavrel::SharedSection::Create("BenchSection", bytes, &status);
+        auto opened = tavrel::SharedSection::Open("BenchSection");
+        if (!created || !opened)
+        {
+            state.SkipWithError("no section");
+            break;
+        }
+        if (mapped)
+        {
+            std::memcpy(created->Map(), pixels.data(), bytes);
+            std::memcpy(taken.data(), opened->Map(), bytes);
+        }
+        else if (!created->Write(0, pixels.data(), bytes) || !opened->Read(0, taken.data(), bytes))
+        {
+            state.SkipWithError("copy failed");
+            break;
+        }
+        benchmark::DoNotOptimize(taken.data());
+    }
+}
+
+void BM_SectionThroughDescriptor(benchmark::State& state)
+{
+    SectionTrip(state, false);
+}
+void BM_SectionThroughViews(benchmark::State& state)
+{
+    SectionTrip(state, true);
+}
+
 BENCHMARK(BM_HandoverJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HandoverTiff48)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SectionThroughDescriptor)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SectionThroughViews)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
