@@ -16,6 +16,24 @@ namespace tavrel
 namespace
 {
 
+// Reads past the data blocks that follow `block` (an extension's or a
+// frame's, by `next`).
+bool SkipBlocks(GifFileType* gif, GifByteType* block, int (*next)(GifFileType*, GifByteType**))
+{
+    while (block)
+        if (next(gif, &block) != GIF_OK)
+            return false;
+    return true;
+}
+
+bool SkipExtension(GifFileType* gif)
+{
+    int code = 0;
+    GifByteType* block = nullptr;
+    return DGifGetExtension(gif, &code, &block) == GIF_OK &&
+           SkipBlocks(gif, block, DGifGetExtensionNext);
+}
+
 // The frames after the first are read past, not decoded, so that a damaged
 // or truncated file still fails as a whole.
 bool SkipToEnd(GifFileType* gif)
@@ -30,18 +48,13 @@ bool SkipToEnd(GifFileType* gif)
         switch (type)
         {
         case IMAGE_DESC_RECORD_TYPE:
-            if (DGifGetImageDesc(gif) != GIF_OK || DGifGetCode(gif, &code, &block) != GIF_OK)
+            if (DGifGetImageDesc(gif) != GIF_OK || DGifGetCode(gif, &code, &block) != GIF_OK ||
+                !SkipBlocks(gif, block, DGifGetCodeNext))
                 return false;
-            while (block)
-                if (DGifGetCodeNext(gif, &block) != GIF_OK)
-                    return false;
             break;
         case EXTENSION_RECORD_TYPE:
-            if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+            if (!SkipExtension(gif))
                 return false;
-            while (block)
-                if (DGifGetExtensionNext(gif, &block) != GIF_OK)
-                    return false;
             break;
         case TERMINATE_RECORD_TYPE:
             return true;
@@ -63,13 +76,8 @@ bool ReadFirstFrame(GifFileType* gif, std::uint64_t fileBytes, CDib& indices,
             return false;
         if (type == EXTENSION_RECORD_TYPE)
         {
-            int code = 0;
-            GifByteType* block = nullptr;
-            if (DGifGetExtension(gif, &code, &block) != GIF_OK)
+            if (!SkipExtension(gif))
                 return false;
-            while (block)
-                if (DGifGetExtensionNext(gif, &block) != GIF_OK)
-                    return false;
             continue;
         }
         if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) != GIF_OK)

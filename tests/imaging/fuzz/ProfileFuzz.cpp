@@ -40,12 +40,8 @@ public:
 
 const std::string& SavedPath()
 {
-    static const std::string path = []
-    {
-        std::string folder = "/dev/shm/tavrel-profile-fuzz-XXXXXX";
-        Check(::mkdtemp(folder.data()) != nullptr);
-        return folder + "/saved_cfg.xml";
-    }();
+    static const tavrel::fuzz::ScratchFolder folder;
+    static const std::string path = folder.Path("saved_cfg.xml");
     return path;
 }
 

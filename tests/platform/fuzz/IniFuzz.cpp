@@ -2,6 +2,8 @@
 // section, a key and a value. Reads never fail on the file; a write that is
 // accepted reads back as the value the file then holds, and leaves the other
 // entries of the file as they read before.
+#include "../../shared/fuzz/FuzzFile.h"
+
 #include "platform/ProfileString.h"
 
 #include <cctype>
@@ -40,12 +42,8 @@ std::string AsRead(const std::string& value)
 
 const std::string& FilePath()
 {
-    static const std::string path = []
-    {
-        std::string folder = "/dev/shm/tavrel-ini-fuzz-XXXXXX";
-        Check(::mkdtemp(folder.data()) != nullptr);
-        return folder + "/fuzz.ini";
-    }();
+    static const tavrel::fuzz::ScratchFolder folder;
+    static const std::string path = folder.Path("fuzz.ini");
     return path;
 }
 

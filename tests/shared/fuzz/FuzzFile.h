@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <sys/mman.h>
@@ -33,6 +35,30 @@ public:
 private:
     int m_fd;
     std::string m_path = "/proc/self/fd/" + std::to_string(m_fd);
+};
+
+// A folder of its own in memory, removed at exit, for code that writes beside
+// the file it writes (a temporary name, then a rename).
+class ScratchFolder
+{
+public:
+    ScratchFolder()
+    {
+        if (::mkdtemp(m_folder.data()) == nullptr)
+            __builtin_trap();
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_folder, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string Path(const std::string& name) const { return m_folder + "/" + name; }
+
+private:
+    std::string m_folder = "/dev/shm/tavrel-fuzz-XXXXXX";
 };
 
 } // namespace tavrel::fuzz
