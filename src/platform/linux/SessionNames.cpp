@@ -1,5 +1,6 @@
 #include "platform/linux/SessionNames.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
 #include <cerrno>
@@ -40,7 +41,7 @@ bool ReadSecret(int fd, std::string* secret)
 // that another user cannot create them first.
 std::string SessionSecret(const std::string& dir)
 {
-    const std::string path = dir + "/session-key";
+    const std::string path = JoinPath(dir, "session-key");
     for (int attempt = 0; attempt < 4; ++attempt)
     {
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -55,27 +56,19 @@ std::string SessionSecret(const std::string& dir)
         }
         if (errno != ENOENT)
             return {};
-        // Written whole under a private name and linked into place: a
-        // process starting at the same moment reads either none or all of it.
+        // Written whole under a private name and put into place without
+        // replacing: a process starting at the same moment reads either none
+        // or all of it, and both keep the first one.
         unsigned char random[kSecretLength / 2];
         if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
             return {};
         char text[kSecretLength + 1];
         for (std::size_t i = 0; i < sizeof random; ++i)
             std::snprintf(text + 2 * i, 3, "%02x", random[i]);
-        std::string temp = dir + "/.session-key.XXXXXX";
-        const int out = ::mkstemp(temp.data());
-        if (out < 0)
+        AtomicFile out(path, {.replace = false, .sync = false, .newFileMode = 0600});
+        if (!out.Write(std::string_view(text, kSecretLength)) ||
+            (!out.Commit() && out.Error() != EEXIST))
             return {};
-        const bool written =
-            ::write(out, text, kSecretLength) == static_cast<ssize_t>(kSecretLength);
-        ::close(out);
-        if (written && ::link(temp.c_str(), path.c_str()) != 0 && errno != EEXIST)
-        {
-            ::unlink(temp.c_str());
-            return {};
-        }
-        ::unlink(temp.c_str());
     }
     return {};
 }
