@@ -26,6 +26,8 @@ namespace
 using namespace std::chrono_literals;
 
 constexpr const char* kCamera = "Tavrel Camera";
+// The lens calibration dialog, by its caption: every shown dialog has the class.
+constexpr const char* kCalibration = "镜头校正";
 
 class LensCalibration : public ::testing::Test
 {
@@ -107,15 +109,15 @@ TEST_F(LensCalibration, TheEmptyHolderComesOutEvenOnceCalibrated)
     // The menu's lens calibration, then its start button: it takes all three
     // references and closes.
     ASSERT_EQ(Message({"--class", kCamera}, 1039), 0);
-    ASSERT_TRUE(WaitForWindow("#32770"));
-    ASSERT_EQ(Message({"--class", "#32770"}, 1036), 0);
+    ASSERT_TRUE(WaitForWindow("#32770", kCalibration));
+    ASSERT_EQ(Message({"--class", "#32770", "--title", kCalibration}, 1036), 0);
     const std::string home = m_sandbox.Home();
     ASSERT_TRUE(WaitFor(
         [&]
         {
             return fs::exists(home + "/Positive.ver") && fs::exists(home + "/Negative.ver") &&
                    fs::exists(home + "/BlackWhite.ver") &&
-                   RunTool({"windows"}).out.find("\"#32770\"") == std::string::npos;
+                   RunTool({"windows"}).out.find(kCalibration) == std::string::npos;
         },
         120s))
         << CaptureLog();
