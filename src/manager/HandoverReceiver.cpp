@@ -213,9 +213,8 @@ void CHandoverReceiver::ShowQueueStatus()
         m_panes.statusBar->SetPaneText(2, "");
         return;
     }
-    char text[128];
-    std::snprintf(text, sizeof text, "%s%d", kQueueStatusText, m_state.queue.Count());
-    m_panes.statusBar->SetPaneText(2, text);
+    m_panes.statusBar->SetPaneText(2, m_panes.statusBar->QueueStatusText() +
+                                          std::to_string(m_state.queue.Count()));
 }
 
 LRESULT CHandoverReceiver::OnPictureStored(WPARAM wParam, const std::string* path)

@@ -20,9 +20,6 @@ namespace tavrel
 constexpr UINT WM_PICTURE_STORED = WM_USER + 103;
 constexpr UINT WM_MANAGER_IGNORED = WM_USER + 102;
 
-// String 61489, the queue-status prefix of status pane 2.
-constexpr const char* kQueueStatusText = "等待处理页数：";
-
 struct ManagerPanes
 {
     IFileListPane* fileList = nullptr;

@@ -10,6 +10,9 @@
 namespace tavrel
 {
 
+// String 61489, the queue-status prefix of status pane 2.
+constexpr const char* kQueueStatusText = "等待处理页数：";
+
 class IStatusBar
 {
 public:
@@ -22,6 +25,8 @@ public:
     virtual void SetProgressPos(int position) = 0;
     // (0, 0, 0, 0) hides the bar.
     virtual void MoveProgressBar(const RECT& rect) = 0;
+    // The queue status's prefix in the program's language.
+    virtual std::string QueueStatusText() const { return kQueueStatusText; }
 };
 
 } // namespace tavrel

@@ -1,6 +1,7 @@
 #include "manager/app/FrameStatusBar.h"
 
 #include "manager/ManagerCommands.h"
+#include "manager/app/PelidorStrings.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -72,6 +73,11 @@ void CFrameStatusBar::SetPaneText(int pane, const std::string& text)
 {
     if (QLabel* label = Pane(pane))
         label->setText(QString::fromStdString(text));
+}
+
+std::string CFrameStatusBar::QueueStatusText() const
+{
+    return LoadString(IDS_QUEUE_STATUS).toStdString();
 }
 
 RECT CFrameStatusBar::GetPaneRect(int pane) const

@@ -31,6 +31,7 @@ public:
     void PlaceProgressBar(const RECT& rect) override;
     void SetProgressPos(int position) override;
     void MoveProgressBar(const RECT& rect) override;
+    std::string QueueStatusText() const override;
 
 signals:
     // A storage run starts.

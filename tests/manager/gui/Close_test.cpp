@@ -161,6 +161,21 @@ TEST_F(FrameTest, APictureShowsTheRunInTheStatusBarAndLeavesItClear)
     EXPECT_EQ(Explorer().Panes().FileView()->Model()->rowCount(), int(list.Items().size()));
 }
 
+TEST_F(FrameTest, TheQueueCountIsInTheProgramsLanguage)
+{
+    SelectEnglish();
+    ASSERT_TRUE(Start());
+    RunWatcher watcher(Frame(), m_pictures);
+    bool done = false;
+    auto outcome = CHandoverSender::Outcome::NoManager;
+    std::thread sender(SendPicture, &done, &outcome);
+    const bool finished = WaitUntil([&] { return done; });
+    sender.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(outcome, CHandoverSender::Outcome::Stored);
+    EXPECT_EQ(watcher.queueTextDuringRun, "Pages waiting: 1");
+}
+
 TEST_F(FrameTest, ClosingAlsoClosesTheCaptureProgramAndStoresTheViewMode)
 {
     ASSERT_TRUE(Start());
