@@ -12,6 +12,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -19,6 +20,38 @@
 
 namespace tavrel
 {
+
+namespace
+{
+
+// Labels in the icon cells. A stored scan's name ("2026-12-09-07-30-15.jpg")
+// has no place to wrap and was cut at the time: it wraps after the date.
+// Any other name too long for its two lines loses its middle, so that its
+// end (a number, the extension) stays readable.
+class IconLabelDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QString displayText(const QVariant& value, const QLocale& locale) const override
+    {
+        return IconLabelText(QStyledItemDelegate::displayText(value, locale));
+    }
+};
+
+} // namespace
+
+QString IconLabelText(const QString& label)
+{
+    // "YYYY-MM-DD-": the stem the storage gives every picture it stores.
+    static const QString kStamp = QStringLiteral("0000-00-00-");
+    if (label.size() <= kStamp.size())
+        return label;
+    for (qsizetype i = 0; i < kStamp.size(); ++i)
+        if (kStamp[i] == u'-' ? label[i] != u'-' : !label[i].isDigit())
+            return label;
+    return label.left(kStamp.size()) + QChar(0x200B) + label.mid(kStamp.size());
+}
 
 CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     : QWidget(parent), m_browser(browser), m_model(new FileListModel(browser, this)),
@@ -32,7 +65,8 @@ CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     m_icons->setMovement(QListView::Static);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setWordWrap(true);
-    m_icons->setTextElideMode(Qt::ElideRight);
+    m_icons->setTextElideMode(Qt::ElideMiddle);
+    m_icons->setItemDelegate(new IconLabelDelegate(m_icons));
     m_icons->setUniformItemSizes(false); // uniform sizes come from the first label alone
     // Large folders are laid out a batch at a time, so the window never
     // stops answering while thousands of items arrive.
@@ -51,7 +85,10 @@ CFileView::CFileView(CFileBrowser& browser, QWidget* parent)
     m_details->header()->setStretchLastSection(false);
     // Wide enough for a scan's time-stamped name, a path and a date: the
     // design's 100 pixels a column cut all three.
-    static const int kWidths[] = {190, 320, 80, 150};
+    const int nameWidth =
+        m_details->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00-00-00-00_00.tiff")) +
+        m_details->iconSize().width() + 24;
+    const int kWidths[] = {std::max(190, nameWidth), 320, 80, 150};
     for (int column = 0; column < 4; ++column)
         m_details->header()->resizeSection(column, kWidths[column]);
 

@@ -3,6 +3,7 @@
 // view over one model and one selection, the context menus 294 and 283, the
 // keys of the list, and the commands it forwards to the browser engine.
 
+#include <QString>
 #include <QWidget>
 
 #include <vector>
@@ -17,6 +18,9 @@ class QTreeView;
 
 namespace tavrel
 {
+
+// An icon cell's label: a time-stamped name may wrap between date and time.
+QString IconLabelText(const QString& label);
 
 class CFileBrowser;
 class FileListModel;

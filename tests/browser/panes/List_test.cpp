@@ -11,6 +11,9 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTreeView>
 
 namespace tavrel::test
@@ -74,6 +77,58 @@ TEST_F(ListTest, IconAndDetailsViewsOfOneFolder)
     int mode = -1;
     settings.GetDefaultViewMode(mode);
     EXPECT_EQ(mode, 1);
+}
+
+// The lines an icon cell's label takes, wrapped as the style wraps it.
+QStringList LabelLines(QListView* icons, const QModelIndex& index, int* width)
+{
+    *width = icons->visualRect(index).width() -
+             2 * (icons->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, icons) + 1);
+    const auto* delegate = qobject_cast<QStyledItemDelegate*>(icons->itemDelegateForIndex(index));
+    const QString text = delegate ? delegate->displayText(index.data(), QLocale()) : QString();
+    QTextLayout layout(text, icons->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+    {
+        line.setLineWidth(*width);
+        if (line.naturalTextWidth() > *width)
+            lines << QStringLiteral("(too wide)");
+        lines << text.mid(line.textStart(), line.textLength()).remove(QChar(0x200B));
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TEST_F(ListTest, TimeStampedNamesStayWholeInBothViews)
+{
+    const std::string dir = Folder("stored");
+    fs::create_directories(dir);
+    WritePicture(dir + "/2026-12-09-07-30-15_2.jpg", 64, 48, 0, 0, 255);
+    WritePicture(dir + "/1985-01 Christmas.jpg", 64, 48, 0, 0, 255);
+    Open();
+    view->show();
+    ShowDocumentsFolder("stored");
+    QListView* icons = view->IconView();
+    const QModelIndex stamped = icons->model()->index(Row("2026-12-09-07-30-15_2.jpg"), 0);
+    ASSERT_TRUE(WaitUntil([&] { return icons->visualRect(stamped).width() > 0; }));
+
+    // Date over time, each whole in its line.
+    int width = 0;
+    EXPECT_EQ(LabelLines(icons, stamped, &width), (QStringList{"2026-12-09-", "07-30-15_2.jpg"}))
+        << width;
+    // Other names wrap at their blanks as before.
+    EXPECT_EQ(IconLabelText("1985-01 christmas.jpg"), "1985-01 christmas.jpg");
+    EXPECT_EQ(IconLabelText("2026-12-09.jpg"), "2026-12-09.jpg");
+
+    view->OnCommand(ids::kListDetails);
+    const QTreeView* details = view->DetailsView();
+    EXPECT_GE(details->header()->sectionSize(0),
+              details->fontMetrics().horizontalAdvance("2026-12-09-07-30-15_2.jpg") +
+                  details->iconSize().width());
 }
 
 TEST_F(ListTest, EveryCommandUsesTheRealName)
