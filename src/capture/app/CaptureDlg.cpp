@@ -1,6 +1,5 @@
 #include "capture/app/CaptureDlg.h"
 
-#include "capture/app/AboutDlg.h"
 #include "capture/app/DialogIds.h"
 #include "capture/app/DialogUnits.h"
 #include "capture/app/LensCalibrationDlg.h"
@@ -8,6 +7,7 @@
 #include "capture/app/ProgressPopup.h"
 #include "capture/app/VantrelIcon.h"
 #include "capture/app/VantrelStrings.h"
+#include "platform/qt/AboutBox.h"
 #include "platform/qt/Controls.h"
 #include "platform/qt/QtWindowBinding.h"
 #include "shared/InstanceGuard.h"
@@ -344,7 +344,13 @@ void CCaptureDlg::ShowSystemMenu(const QPoint& at)
 
 void CCaptureDlg::ShowAbout()
 {
-    CAboutDlg::Show(this);
+    CAboutBox::Show({.caption = LoadString(IDD_ABOUTBOX),
+                     .product = LoadString(IDS_ABOUT_PRODUCT),
+                     .text = LoadString(IDS_ABOUT_TEXT),
+                     .ok = LoadString(IDS_ABOUT_OK),
+                     .icon = VantrelIcon(),
+                     .skinName = {}},
+                    this);
 }
 
 void CCaptureDlg::OpenCalibration()

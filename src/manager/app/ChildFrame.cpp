@@ -1,12 +1,12 @@
 #include "manager/app/ChildFrame.h"
 
 #include "manager/ManagerCommands.h"
-#include "manager/app/AboutBox.h"
 #include "manager/app/ExplorerBrowser.h"
 #include "manager/app/MainFrame.h"
 #include "manager/app/PaneSplitterWnd.h"
 #include "manager/app/PelidorStrings.h"
 #include "manager/app/ToolbarIcons.h"
+#include "platform/qt/AboutBox.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -286,7 +286,13 @@ bool CChildFrame::OnCommand(UINT id)
     case ID_NO_ACTION:
         return true;
     case ID_APP_ABOUT:
-        CAboutBox::Show(window());
+        CAboutBox::Show({.caption = LoadString(IDS_ABOUT_CAPTION),
+                         .product = LoadString(IDS_ABOUT_PRODUCT),
+                         .text = LoadString(IDS_ABOUT_TEXT),
+                         .ok = LoadString(IDS_ABOUT_OK),
+                         .icon = ToolbarIcon(IDI_CAPTURE),
+                         .skinName = QStringLiteral("Dialog")},
+                        window());
         return true;
     case ID_APP_EXIT:
         // Through the frame's close, so that its close steps run.
