@@ -158,9 +158,69 @@ shoot_all() {
 
 # --- scenarios -----------------------------------------------------------------
 
+# Pelidor with this session's home (never the developer's); ARGS go to it.
+start_pelidor() {
+  local user=$SESSION/user
+  mkdir -p "$user/Desktop" "$user/Documents" "$user/Pictures"
+  HOME=$user XDG_CONFIG_HOME=$user/.config XDG_DATA_HOME=$user/.local/share start Pelidor "$@"
+}
+
+send_picture() {
+  "$TOOL" send --profile "$TAVREL_SHARE_DIR/Positive.xml" "$@" >>"$SESSION/send.log" 2>&1
+}
+
+# The user's Pictures folder after a session with the scanner: a folder of
+# older scans and pictures stored by Pelidor under its time-stamped names,
+# which arrive over the real channel.
+pelidor_with_pictures() {
+  local pictures=$SESSION/user/Pictures scan
+  mkdir -p "$pictures"
+  "$BIN/tavrel-browser-host" --make-pictures "$pictures/Family 1985" >>"$SESSION/host.log" 2>&1
+  start_pelidor "$@" "$pictures"
+  for scan in "1985-01 Christmas.jpg" "1985-04 grandma.jpg" "1985-05.jpg"; do
+    send_picture --kind 1003 "$pictures/Family 1985/$scan" || echo "not stored: $scan" >&2
+  done
+}
+
 scenario_pelidor() {
-  start Pelidor
+  pelidor_with_pictures
   shoot_all pelidor
+}
+
+scenario_pelidor_details() {
+  pelidor_with_pictures
+  message --class Pelidor WM_COMMAND 32961
+  shoot_all pelidor-details
+}
+
+stored_file_open() { compgen -G "$1/.*.tmp" >/dev/null; }
+
+# The status bar while a large picture is stored: the bar in pane 1 and the
+# queue count in pane 2. The frame is grabbed once the picture's file is
+# being written (the count and the bar are up by then) and the grab counts
+# only if that file is still being written after it.
+scenario_pelidor_storing() {
+  local pictures=$SESSION/user/Pictures big=$SESSION/big.bmp sender xid
+  local shot=$LANG_OUT/pelidor-storing-1-Pelidor.png
+  start_pelidor "$pictures"
+  convert -size 6000x4000 gradient:khaki-sienna -type TrueColor "BMP3:$big"
+  wait_for 20 found_x_window "${PIDS[0]}" TAVREL
+  xid=$(x_window "${PIDS[0]}" TAVREL)
+  send_picture --kind 1001 --format tiff --bits 48 "$big" &
+  sender=$!
+  if wait_for 60 stored_file_open "$pictures"; then
+    import -silent -window root png:- 2>/dev/null |
+      convert - -crop "$(frame_geometry "$xid")" +repage "$shot"
+    if stored_file_open "$pictures"; then
+      echo "$shot"
+    else
+      echo "the run ended during the grab: $shot discarded" >&2
+      rm -f "$shot"
+    fi
+  else
+    echo "the picture's file was never written" >&2
+  fi
+  wait "$sender" || echo "the hand-over failed: $(cat "$SESSION/send.log")" >&2
 }
 
 # The window is there from the dialog's first step; the preview is live
@@ -211,7 +271,7 @@ scenario_vantrel_calibration() {
 # The About box over the frame. It is modal, so the command is posted: a
 # sent one would wait until the box closes.
 scenario_pelidor_about() {
-  start Pelidor
+  start_pelidor
   message --post --class Pelidor WM_COMMAND 57664
   wait_for 20 has_window "#32770"
   shoot_all pelidor-about
@@ -219,7 +279,7 @@ scenario_pelidor_about() {
 
 # Both programs side by side, as a user runs them.
 scenario_both() {
-  start Pelidor
+  start_pelidor
   start Vantrel
   shoot_all both
 }
@@ -261,7 +321,7 @@ scenario_browser_properties() {
   shoot_all browser-properties
 }
 
-SCENARIOS=(pelidor pelidor_about vantrel_film vantrel_photo vantrel_about vantrel_calibration both
+SCENARIOS=(pelidor pelidor_details pelidor_storing pelidor_about vantrel_film vantrel_photo vantrel_about vantrel_calibration both
   browser_icons browser_details browser_web browser_properties)
 
 # --- run -----------------------------------------------------------------------
