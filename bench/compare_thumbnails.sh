@@ -37,4 +37,5 @@ printf '\n%-28s %10s %10s\n' "" ours vipsthumbnail
 printf '%-28s %10s %10s\n' "folder listed (ms)" "$(sed -n 's/^listed_ms //p' "$work/ours.txt")" -
 printf '%-28s %10s %10s\n' "all thumbnails (ms)" "$ours_ms" "$vips_ms"
 printf '%-28s %10s %10s\n' "UI thread longest stall (ms)" "$(sed -n 's/^ui_longest_gap_ms //p' "$work/ours.txt")" -
+printf '%-28s %10s %10s\n' "UI thread longest busy (ms)" "$(sed -n 's/^ui_longest_busy_ms //p' "$work/ours.txt")" -
 printf '%-28s %10s %10s\n' "peak memory (MB)" "$(sed -n 's/^peak_rss_mb //p' "$work/ours.txt")" -
