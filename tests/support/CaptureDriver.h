@@ -17,6 +17,7 @@ namespace tavrel::test
 // the device (still mode) or the capture button's request.
 inline constexpr const char* kStillPinSnap = "StillPin Snap!";
 inline constexpr const char* kButtonCapture = "Button Capture!";
+inline constexpr const char* kStillArrived = "Enter CallBack!";
 
 std::size_t CountOf(const std::string& text, const std::string& part);
 
@@ -29,7 +30,7 @@ bool WaitUntilRunning(const Process& vantrel,
 
 // Presses the device's button once the latch is clear, and again while no
 // capture took it (a press while the sensor is programmed is dropped by
-// design); true once the log shows `taken` once more than before.
+// design); true once the log shows `taken`, or a still, once more than before.
 bool PressDeviceButton(const std::string& taken = kStillPinSnap,
                        std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
