@@ -88,17 +88,6 @@ void SendPicture(bool* done, CHandoverSender::Outcome* outcome)
     *done = true;
 }
 
-// From another thread, while the frame's loop runs; NoManager if no answer came.
-CHandoverSender::Outcome SendPictureAndWait()
-{
-    bool done = false;
-    auto outcome = CHandoverSender::Outcome::NoManager;
-    std::thread sender(SendPicture, &done, &outcome);
-    const bool finished = WaitUntil([&] { return done; });
-    sender.join();
-    return finished ? outcome : CHandoverSender::Outcome::NoManager;
-}
-
 TEST_F(FrameTest, ClosingDuringAStorageRunHidesTheFrameAndClosesOnceThePictureIsStored)
 {
     ASSERT_TRUE(Start());
@@ -141,7 +130,13 @@ TEST_F(FrameTest, APictureShowsTheRunInTheStatusBarAndLeavesItClear)
             movedWhileWriting = WaitFor([&] { return highest >= 5; });
             return std::time(nullptr);
         });
-    EXPECT_EQ(SendPictureAndWait(), CHandoverSender::Outcome::Stored);
+    bool done = false;
+    auto outcome = CHandoverSender::Outcome::NoManager;
+    std::thread sender(SendPicture, &done, &outcome);
+    const bool finished = WaitUntil([&] { return done; });
+    sender.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(outcome, CHandoverSender::Outcome::Stored);
     EXPECT_EQ(watcher.queueTextDuringRun, "等待处理页数：1");
     EXPECT_TRUE(movedWhileWriting);
     // The run's end hides the bar (it was shown, empty, since the start).
@@ -171,7 +166,13 @@ TEST_F(FrameTest, TheQueueCountIsInTheProgramsLanguage)
     SelectEnglish();
     ASSERT_TRUE(Start());
     RunWatcher watcher(Frame(), m_pictures);
-    EXPECT_EQ(SendPictureAndWait(), CHandoverSender::Outcome::Stored);
+    bool done = false;
+    auto outcome = CHandoverSender::Outcome::NoManager;
+    std::thread sender(SendPicture, &done, &outcome);
+    const bool finished = WaitUntil([&] { return done; });
+    sender.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(outcome, CHandoverSender::Outcome::Stored);
     EXPECT_EQ(watcher.queueTextDuringRun, "Pages waiting: 1");
 }
 
