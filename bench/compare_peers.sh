@@ -7,32 +7,11 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
-bench=$build/bench/imaging_bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if [ ! -x "$bench" ]; then
-    echo "no $bench: build the imaging_bench target first" >&2
-    exit 1
-fi
-
 . "$here/peers/common.sh"
-install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
-install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
-
-"$bench" --write-picture="$work/photo.ppm" || exit 1
-
-echo "ours: imaging_bench" >&2
-"$bench" --benchmark_out="$work/ours.json" --benchmark_out_format=json >/dev/null 2>&1 || exit 1
-
-: >"$work/peers.txt"
-if pkg-config --exists vips && cc -O2 -std=c11 -o "$work/vips_peer" "$here/peers/vips_peer.c" \
-    $(pkg-config --cflags --libs vips) 2>/dev/null; then
-    echo "peer: libvips $(pkg-config --modversion vips)" >&2
-    "$work/vips_peer" "$work/photo.ppm" | sed 's/^/libvips /' >>"$work/peers.txt"
-else
-    echo "peer: libvips missing, skipped" >&2
-fi
+run_ours_and_vips imaging_bench "$work/photo.ppm" "$here/peers/vips_peer.c"
 
 im=$(find_imagemagick)
 if [ -n "$im" ]; then

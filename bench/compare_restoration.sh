@@ -9,31 +9,11 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
-bench=$build/bench/restoration_bench
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if [ ! -x "$bench" ]; then
-    echo "no $bench: build the restoration_bench target first" >&2
-    exit 1
-fi
 . "$here/peers/common.sh"
-install_missing "pkg-config --exists vips" libvips-dev libvips-tools pkg-config
-install_missing "test -x /usr/bin/convert-im6.q16 || test -x /usr/bin/magick" imagemagick
-
-"$bench" --write-picture="$work/grain.ppm" || exit 1
-
-echo "ours: restoration_bench" >&2
-"$bench" --benchmark_out="$work/ours.json" --benchmark_out_format=json >/dev/null 2>&1 || exit 1
-
-: >"$work/peers.txt"
-if pkg-config --exists vips && cc -O2 -std=c11 -o "$work/vips_peer" "$here/peers/vips_denoise_peer.c" \
-    $(pkg-config --cflags --libs vips) 2>/dev/null; then
-    echo "peer: libvips $(pkg-config --modversion vips)" >&2
-    "$work/vips_peer" "$work/grain.ppm" | sed 's/^/libvips /' >>"$work/peers.txt"
-else
-    echo "peer: libvips (libvips-dev) missing, skipped" >&2
-fi
+run_ours_and_vips restoration_bench "$work/grain.ppm" "$here/peers/vips_denoise_peer.c"
 
 im=$(find_imagemagick)
 if [ -n "$im" ]; then
