@@ -2,7 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlDocument.h"
 
 #include <algorithm>

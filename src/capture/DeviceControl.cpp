@@ -1,6 +1,6 @@
 #include "capture/DeviceControl.h"
 
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/camera/CameraControl.h"
 
 #include <strings.h>

@@ -8,7 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/SharedSection.h"
 #include "platform/TempFiles.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 
 #include <algorithm>
 #include <cstring>

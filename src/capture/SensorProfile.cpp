@@ -1,7 +1,7 @@
 #include "capture/SensorProfile.h"
 
 #include "platform/ProfileString.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlDocument.h"
 
 #include <climits>

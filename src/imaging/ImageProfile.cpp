@@ -4,7 +4,7 @@
 #include "imaging/RestorationPlugin.h"
 #include "platform/Paths.h"
 #include "platform/RegularFile.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 
 #include <cerrno>
 #include <charconv>

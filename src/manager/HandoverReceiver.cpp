@@ -4,7 +4,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SharedSection.h"
 #include "shared/PictureDescriptor.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "manager/UserSettings.h"
 
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlDocument.h"
 
 namespace tavrel

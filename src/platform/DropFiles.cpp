@@ -1,5 +1,7 @@
 #include "platform/DropFiles.h"
 
+#include "platform/Utf.h"
+
 namespace tavrel
 {
 
@@ -20,82 +22,6 @@ std::uint32_t GetU32(std::span<const std::uint8_t> in, std::size_t at)
     return value;
 }
 
-// Malformed sequences become U+FFFD rather than being dropped, so a name
-// never silently turns into another existing name.
-std::u16string ToUtf16(const std::string& text)
-{
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();)
-    {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        char32_t cp = extra == 0 ? c : extra == 1 ? c & 0x1F : extra == 2 ? c & 0x0F : c & 0x07;
-        bool ok = extra >= 0 && i + extra < text.size();
-        for (int k = 1; ok && k <= extra; ++k)
-        {
-            const unsigned char cc = static_cast<unsigned char>(text[i + k]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        {
-            out.push_back(u'\uFFFD');
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (cp >= 0x10000)
-        {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        }
-        else
-            out.push_back(static_cast<char16_t>(cp));
-    }
-    return out;
-}
-
-void AppendUtf8(std::string& out, char32_t cp)
-{
-    if (cp < 0x80)
-        out.push_back(static_cast<char>(cp));
-    else if (cp < 0x800)
-    {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-    else if (cp < 0x10000)
-    {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-    else
-    {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
-std::string ToUtf8(const std::u16string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i)
-    {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000)
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        else if (cp >= 0xD800 && cp < 0xE000)
-            cp = 0xFFFD;
-        AppendUtf8(out, cp);
-    }
-    return out;
-}
-
 } // namespace
 
 std::vector<std::uint8_t> BuildDropFiles(const std::vector<std::string>& paths)
@@ -109,7 +35,7 @@ std::vector<std::uint8_t> BuildDropFiles(const std::vector<std::string>& paths)
     std::size_t at = kDropFilesHeaderSize;
     for (const std::string& path : paths)
     {
-        for (char16_t unit : ToUtf16(path))
+        for (char16_t unit : Utf8ToUtf16(path))
         {
             block[at++] = static_cast<std::uint8_t>(unit & 0xFF);
             block[at++] = static_cast<std::uint8_t>(unit >> 8);
@@ -153,7 +79,7 @@ std::optional<std::vector<std::string>> ParseDropFiles(std::span<const std::uint
             return std::nullopt;
         if (wideName.empty() && narrowName.empty())
             return paths;
-        paths.push_back(wide ? ToUtf8(wideName) : narrowName);
+        paths.push_back(wide ? Utf16ToUtf8(wideName) : narrowName);
     }
 }
 

@@ -1,6 +1,6 @@
 #include "shared/XmlDocument.h"
 
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlTokenizer.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/RegularFile.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlTokenizer.h"
 
 #include <algorithm>

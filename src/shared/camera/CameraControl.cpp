@@ -1,6 +1,6 @@
 #include "shared/camera/CameraControl.h"
 
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/camera/ScannerDriver.h"
 
 #include <algorithm>

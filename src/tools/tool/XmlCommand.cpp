@@ -1,6 +1,6 @@
 #include "tools/tool/ToolCommands.h"
 
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlDocument.h"
 
 #include <cerrno>

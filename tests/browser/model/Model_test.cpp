@@ -125,6 +125,10 @@ TEST(DropFiles, BlockLayoutAndRoundTrip)
     broken[0] = 200; // offset past the block
     EXPECT_FALSE(ParseDropFiles(broken));
     EXPECT_FALSE(ParseDropFiles(std::vector<std::uint8_t>(block.begin(), block.begin() + 26)));
+    // Malformed UTF-8 (here an overlong zero) is replaced, never a zero that
+    // would split one name into two.
+    EXPECT_EQ(ParseDropFiles(BuildDropFiles({std::string("/a\xC0\x80") + "b"})),
+              std::vector<std::string>{"/a\uFFFD\uFFFDb"});
 }
 
 TEST(Volumes, RootFirstThenUserMounts)

@@ -1,6 +1,6 @@
 #include "imaging/ImageProfile.h"
 #include "imaging/cwimage/dib/Dib.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "support/Files.h"
 #include "support/Sandbox.h"
 

@@ -8,7 +8,7 @@
 #include "platform/SharedSection.h"
 #include "platform/TempFiles.h"
 #include "shared/PictureDescriptor.h"
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "support/Files.h"
 #include "support/ImageCompare.h"
 

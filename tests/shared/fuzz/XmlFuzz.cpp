@@ -1,6 +1,6 @@
 // Parser fuzz target: parse, walk every element, read its data and
 // attributes, and make a change, on arbitrary UTF-8 bytes.
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 #include "shared/XmlDocument.h"
 
 #include <cstddef>

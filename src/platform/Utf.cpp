@@ -1,4 +1,4 @@
-#include "shared/Utf.h"
+#include "platform/Utf.h"
 
 #include <cstdint>
 
