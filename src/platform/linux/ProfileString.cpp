@@ -181,12 +181,16 @@ int ParseProfileInt(const std::string& text)
 
 // A name or value that would not read back as itself: a line break starts
 // a new line (another key, another section), a '=' ends a key, a ']' ends a
-// section name.
+// section name, a key line starting with '[' or ';' reads as a section or a
+// comment.
 bool Writable(const std::string& section, const std::string& key, const std::string& value)
 {
     const auto breaks = [](const std::string& text)
     { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos; };
-    return !breaks(section) && !breaks(key) && !breaks(value) &&
+    const std::string trimmedKey = Trim(key);
+    const bool keyLooksOther =
+        !trimmedKey.empty() && (trimmedKey.front() == '[' || trimmedKey.front() == ';');
+    return !breaks(section) && !breaks(key) && !breaks(value) && !keyLooksOther &&
            key.find('=') == std::string::npos && section.find(']') == std::string::npos;
 }
 

@@ -91,6 +91,8 @@ TEST_F(ProfileString, WhatWouldReadBackAsOtherEntriesIsRefused)
     EXPECT_FALSE(WritePrivateProfileString("S", "a=b", "2", "r.ini"));
     EXPECT_FALSE(WritePrivateProfileString("S]x", "k", "2", "r.ini"));
     EXPECT_FALSE(WritePrivateProfileString("S\n[T", "k", "2", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S", " [T]x", "2", "r.ini"));
+    EXPECT_FALSE(WritePrivateProfileString("S", ";k", "2", "r.ini"));
     EXPECT_EQ(Read("r.ini"), before);
     EXPECT_EQ(GetPrivateProfileString("S", "other", "none", "r.ini"), "none");
     // An '=' or ']' inside a value reads back as it was.
