@@ -200,6 +200,14 @@ Every picture it takes is stored by Pelidor.</translation>
         <translation>No scanner found.</translation>
     </message>
     <message>
+        <source>校正没有进行：画面中有底片或片夹。请取出片夹，让设备中空着，再按“开始校正”。原来的校正保持不变。</source>
+        <translation>Calibration not done: the picture shows film or a film holder. Take the holder out so that the scanner is empty, then press “Start calibration” again. The previous calibration is kept.</translation>
+    </message>
+    <message>
+        <source>校正没有进行：画面太暗，无法测量光线。请确认设备中没有片夹、灯已亮起，再按“开始校正”。原来的校正保持不变。</source>
+        <translation>Calibration not done: the picture is too dark to measure the light. Make sure the scanner is empty and its light is on, then press “Start calibration” again. The previous calibration is kept.</translation>
+    </message>
+    <message>
         <source>找不到设备的PidVid！</source>
         <translation>The device’s PID/VID cannot be read!</translation>
     </message>

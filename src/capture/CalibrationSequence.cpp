@@ -65,10 +65,13 @@ bool CalibrationSequence::Start()
 {
     {
         std::lock_guard lock(m_shared->mutex);
-        if (m_shared->state.outcome != Outcome::Idle)
+        State& s = m_shared->state;
+        if (s.outcome != Outcome::Idle && s.outcome != Outcome::Refused)
             return false;
-        m_shared->state.outcome = Outcome::Running;
+        s = State{};
+        s.outcome = Outcome::Running;
     }
+    // A refused run's thread has ended; assigning joins it.
     m_thread = std::jthread([this](std::stop_token stop) { Run(stop); });
     Changed();
     return true;
@@ -88,12 +91,15 @@ CalibrationSequence::State CalibrationSequence::Current() const
 void CalibrationSequence::Run(std::stop_token stop)
 {
     namespace c = control;
+    m_refusal = CalibrationResult::Taken;
     const bool done =
         Send(c::kPositive, stop) && Settle(kCapturingPositive, 1000, stop) && Reference(stop) &&
         Send(c::kNegative, stop) && Settle(kCapturingNegative, 1000, stop) && Reference(stop) &&
         Send(c::kBlackWhite, stop) && Settle(kCapturingBlackWhite, 100, stop) && Reference(stop);
     if (stop.stop_requested())
         return Finish(Outcome::Cancelled);
+    if (m_refusal != CalibrationResult::Taken && m_refusal != CalibrationResult::NoFrame)
+        return Finish(Outcome::Refused, m_refusal);
     if (!done)
         return Finish(Outcome::Failed);
     Set(kSaving, Current().range, Current().position);
@@ -161,7 +167,8 @@ bool CalibrationSequence::Reference(std::stop_token stop)
 {
     const State now = Current();
     Set(kComputing, now.range, now.position);
-    return m_steps.captureReference(stop) && !stop.stop_requested();
+    m_refusal = m_steps.captureReference(stop);
+    return m_refusal == CalibrationResult::Taken && !stop.stop_requested();
 }
 
 void CalibrationSequence::Set(int statusId, int range, int position)
@@ -178,11 +185,12 @@ void CalibrationSequence::Set(int statusId, int range, int position)
     Changed();
 }
 
-void CalibrationSequence::Finish(Outcome outcome)
+void CalibrationSequence::Finish(Outcome outcome, CalibrationResult refusal)
 {
     {
         std::lock_guard lock(m_shared->mutex);
         m_shared->state.outcome = outcome;
+        m_shared->state.refusal = refusal;
     }
     Changed();
 }

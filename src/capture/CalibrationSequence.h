@@ -10,6 +10,7 @@
 // be cancelled, so destroying the sequence (which stops and joins it) never
 // waits for the UI thread.
 
+#include "capture/CaptureState.h"
 #include "platform/EventLoop.h"
 
 #include <atomic>
@@ -31,8 +32,8 @@ public:
         // On the UI thread: a click on the capture dialog's control `id`.
         std::function<void(int id)> command;
         // On the sequence's thread: one frame to the calibration step of the
-        // film type in force; false when no frame could be taken.
-        std::function<bool(std::stop_token)> captureReference;
+        // film type in force.
+        std::function<CalibrationResult(std::stop_token)> captureReference;
         // On the UI thread, coalesced: State() changed.
         std::function<void()> changed;
         // One of the progress bar's steps (1000 steps of 10 ms while the
@@ -44,8 +45,9 @@ public:
     {
         Idle,
         Running,
-        Done,   // all three references taken: the dialog ends with OK
-        Failed, // a frame could not be taken: the dialog ends with Cancel
+        Done,    // all three references taken: the dialog ends with OK
+        Failed,  // a frame could not be taken: the dialog ends with Cancel
+        Refused, // a frame was not of the empty holder (refusal): may start again
         Cancelled
     };
 
@@ -55,6 +57,7 @@ public:
         int statusId = 0; // the string shown (102..106), 0 for none
         int range = 0;    // progress bar 0..range
         int position = 0;
+        CalibrationResult refusal = CalibrationResult::Taken;
     };
 
     explicit CalibrationSequence(Steps steps);
@@ -62,7 +65,8 @@ public:
     CalibrationSequence(const CalibrationSequence&) = delete;
     CalibrationSequence& operator=(const CalibrationSequence&) = delete;
 
-    // Starts the sequence once; false when it has already run.
+    // Starts the sequence; false while it runs or once it has ended, unless
+    // it ended refused.
     bool Start();
     void Cancel();
     State Current() const;
@@ -77,12 +81,13 @@ private:
     bool Settle(int statusId, int steps, std::stop_token stop);
     bool Reference(std::stop_token stop);
     void Set(int statusId, int range, int position);
-    void Finish(Outcome outcome);
+    void Finish(Outcome outcome, CalibrationResult refusal = CalibrationResult::Taken);
     void Changed();
 
     Steps m_steps;
     std::shared_ptr<Shared> m_shared;
-    std::jthread m_thread; // last: joined before the rest goes
+    CalibrationResult m_refusal = CalibrationResult::Taken; // the sequence's thread only
+    std::jthread m_thread;                                  // last: joined before the rest goes
 };
 
 } // namespace tavrel

@@ -412,23 +412,35 @@ void CCaptureEngine::SetPreviewWidth(int width)
     m_pump.SetTargetWidth(width);
 }
 
-bool CCaptureEngine::CaptureCalibrationReference(std::stop_token stop)
+CalibrationResult CCaptureEngine::CaptureCalibrationReference(std::stop_token stop)
 {
     m_sequence.SetPreviewEnabled(false);
     CDib frame;
     if (!m_device.GrabFrame(frame))
     {
         m_sequence.SetPreviewEnabled(true);
-        return false;
+        return CalibrationResult::NoFrame;
     }
     ThreadOwner::Wait(stop, 1000ms);
-    m_profile.Use([&](CImageProfile& profile) { return profile.Calibrate(frame); });
+    BlankFrameFault fault = BlankFrameFault::None;
+    m_profile.Use([&](CImageProfile& profile) { return profile.Calibrate(frame, &fault); });
     m_sequence.SetPreviewEnabled(true);
+    // A refused frame leaves the map in force and the reference file alone.
+    switch (fault)
+    {
+    case BlankFrameFault::None:
+        break;
+    case BlankFrameFault::NotEmpty:
+        return CalibrationResult::HolderInPlace;
+    case BlankFrameFault::WrongFormat:
+    case BlankFrameFault::TooDark:
+        return CalibrationResult::TooDark;
+    }
     const std::string reference =
         CaptureVariants::ReferenceName(static_cast<FilmType>(m_profile.PictureType()));
     if (!reference.empty())
         m_profile.SelectCalibrationFile(reference);
-    return true;
+    return CalibrationResult::Taken;
 }
 
 } // namespace tavrel

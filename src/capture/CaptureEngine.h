@@ -48,7 +48,9 @@
 //   SelectFilmType, SelectPhotoSize, SelectPreset, SetDoubleResolution,
 //   SetDenoise, WriteRegisterList(path)   the same as typed calls
 //   CaptureCalibrationReference()   (any thread but the UI's) the
-//                               calibration sequence's frame step
+//                               calibration sequence's frame step; a frame
+//                               that is not of the empty, evenly lit holder
+//                               is refused and the references stay as they were
 
 #include "capture/ButtonWatcher.h"
 #include "capture/CaptureDevice.h"
@@ -137,7 +139,7 @@ public:
     bool SetBitDepth(int index);
     bool WriteRegisterList(const std::string& path);
     void SetPreviewWidth(int width);
-    bool CaptureCalibrationReference(std::stop_token stop = {});
+    CalibrationResult CaptureCalibrationReference(std::stop_token stop = {});
 
     // For tests and diagnostics.
     std::size_t ThreadCount() const { return m_threads.Count(); }

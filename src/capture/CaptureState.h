@@ -125,6 +125,15 @@ enum class HandoverResult
     NoPicture  // the camera gave no picture
 };
 
+// What became of a lens calibration frame.
+enum class CalibrationResult
+{
+    Taken,         // the film type's reference is written and in force
+    NoFrame,       // the camera gave no frame
+    HolderInPlace, // the frame shows film or a holder: nothing changed
+    TooDark        // no light to measure: nothing changed
+};
+
 struct CaptureState
 {
     CaptureMode mode = CaptureMode::Film;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace tavrel
@@ -27,6 +28,18 @@ constexpr int kMaxCells = 256;
 constexpr std::size_t kHeaderBytes = 24;
 // A frame whose median luma is below this shows no light to measure.
 constexpr int kMinLightLevel = 16;
+// An empty holder: the cells' light on a smooth surface within about 6% (an
+// empty holder stays under 2%, film in it goes far over 50%), and no
+// channel under about a third of another (an orange mask; beyond what the
+// gains could correct). A cell with more than 5% of a channel's values at
+// 255 is clipped: its light comes from the surface fitted to the others,
+// when at least a quarter of the cells are left to fit it.
+constexpr double kMaxMisfit = 0.06;
+constexpr double kClippedCellShare = 0.05;
+constexpr double kMinMeasuredShare = 0.25;
+constexpr double kMinChannelRatio = 0.35;
+// Linear light of encoded 1: keeps logs and ratios of black cells finite.
+const double kDarkestLevel = ScanToLinear(1.0);
 
 constexpr double kWeight[3] = {0.114, 0.587, 0.299}; // blue, green, red
 
@@ -71,6 +84,135 @@ int CellEdge(int cell, int cells, int size)
     return int(std::int64_t(cell) * size / cells);
 }
 
+// What one cell of a frame of the empty holder shows.
+struct CellLight
+{
+    std::array<double, 3> level{}; // median, linear light; blue, green, red
+    int luma = 0;                  // of the encoded medians
+    bool clipped = false;
+};
+
+template <class T> T Middle(std::vector<T> values)
+{
+    const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+// Terms of a polynomial of degree 4 in u and v over the frame: smooth
+// enough for any lens and lamp fall-off, too stiff to follow the edges of a
+// picture.
+constexpr int kTerms = 15;
+using Surface = std::array<double, kTerms>;
+
+Surface CellTerms(std::size_t cell)
+{
+    const int c = int(cell % FlatFieldMap::kColumns);
+    const int r = int(cell / FlatFieldMap::kColumns);
+    const double u = 2.0 * (c + 0.5) / FlatFieldMap::kColumns - 1.0;
+    const double v = 2.0 * (r + 0.5) / FlatFieldMap::kRows - 1.0;
+    Surface t{};
+    int k = 0;
+    for (int degree = 0; degree <= 4; ++degree)
+        for (int i = 0; i <= degree; ++i)
+            t[k++] = std::pow(u, degree - i) * std::pow(v, i);
+    return t;
+}
+
+double LogLevel(const CellLight& cell, int channel)
+{
+    return std::log(std::max(cell.level[channel], kDarkestLevel));
+}
+
+// Least squares over the measured (unclipped) cells of the log light of one
+// channel: normal equations, Gaussian elimination with partial pivoting.
+std::optional<Surface> FitSurface(const std::vector<CellLight>& cells, int channel)
+{
+    std::array<std::array<double, kTerms + 1>, kTerms> m{};
+    for (std::size_t i = 0; i < cells.size(); ++i)
+    {
+        if (cells[i].clipped)
+            continue;
+        const Surface t = CellTerms(i);
+        const double value = LogLevel(cells[i], channel);
+        for (int a = 0; a < kTerms; ++a)
+        {
+            for (int b = 0; b < kTerms; ++b)
+                m[a][b] += t[a] * t[b];
+            m[a][kTerms] += t[a] * value;
+        }
+    }
+    for (int col = 0; col < kTerms; ++col)
+    {
+        int pivot = col;
+        for (int r = col + 1; r < kTerms; ++r)
+            if (std::abs(m[r][col]) > std::abs(m[pivot][col]))
+                pivot = r;
+        if (std::abs(m[pivot][col]) < 1e-9)
+            return std::nullopt;
+        std::swap(m[col], m[pivot]);
+        for (int r = 0; r < kTerms; ++r)
+        {
+            if (r == col)
+                continue;
+            const double f = m[r][col] / m[col][col];
+            for (int c = col; c <= kTerms; ++c)
+                m[r][c] -= f * m[col][c];
+        }
+    }
+    Surface fit{};
+    for (int r = 0; r < kTerms; ++r)
+        fit[r] = m[r][kTerms] / m[r][r];
+    return fit;
+}
+
+double SurfaceAt(const Surface& fit, std::size_t cell)
+{
+    const Surface t = CellTerms(cell);
+    double sum = 0;
+    for (int k = 0; k < kTerms; ++k)
+        sum += fit[k] * t[k];
+    return sum;
+}
+
+// Fits the light of each channel to a smooth surface and gives clipped
+// cells the light the surface puts there. Nothing when the measured cells
+// stray from it: how far, in natural log units, is the 90th percentile over
+// cells and channels, so a few cells of dust or a hair do not count.
+bool FitLight(std::vector<CellLight>& cells)
+{
+    std::vector<double> misfits;
+    misfits.reserve(cells.size() * 3);
+    for (int ch = 0; ch < 3; ++ch)
+    {
+        const auto fit = FitSurface(cells, ch);
+        if (!fit)
+            return false;
+        for (std::size_t i = 0; i < cells.size(); ++i)
+        {
+            const double expected = SurfaceAt(*fit, i);
+            if (!cells[i].clipped)
+                misfits.push_back(std::abs(LogLevel(cells[i], ch) - expected));
+            else
+                cells[i].level[ch] = std::max(cells[i].level[ch], std::exp(expected));
+        }
+    }
+    const auto at = misfits.begin() + std::ptrdiff_t(misfits.size() * 9 / 10);
+    std::nth_element(misfits.begin(), at, misfits.end());
+    return *at <= kMaxMisfit;
+}
+
+// A lamp is near white; film (an orange mask, a tinted base) is not.
+bool Neutral(const std::vector<CellLight>& cells)
+{
+    std::array<double, 3> sum{};
+    for (const CellLight& cell : cells)
+        for (int ch = 0; ch < 3; ++ch)
+            sum[ch] += cell.level[ch];
+    const auto [weakest, strongest] = std::minmax_element(sum.begin(), sum.end());
+    return *weakest >= kMinChannelRatio * *strongest;
+}
+
 } // namespace
 
 FlatFieldMap::FlatFieldMap(int columns, int rows, std::vector<float> gains)
@@ -78,16 +220,22 @@ FlatFieldMap::FlatFieldMap(int columns, int rows, std::vector<float> gains)
 {
 }
 
-std::optional<FlatFieldMap> FlatFieldMap::FromBlankFrame(const CDib& frame)
+std::optional<FlatFieldMap> FlatFieldMap::FromBlankFrame(const CDib& frame, BlankFrameFault* fault)
 {
+    auto refuse = [&](BlankFrameFault why) -> std::optional<FlatFieldMap>
+    {
+        if (fault != nullptr)
+            *fault = why;
+        return std::nullopt;
+    };
+    if (fault != nullptr)
+        *fault = BlankFrameFault::None;
     if (!frame.HasPixels() || frame.BitsPerPixel() != 24 || frame.Width() < kColumns ||
         frame.Height() < kRows)
-        return std::nullopt;
+        return refuse(BlankFrameFault::WrongFormat);
     const int width = frame.Width();
     const int height = frame.Height();
-    // Per-cell medians in linear light, blue, green, red.
-    std::vector<std::array<double, 3>> level(std::size_t(kColumns) * kRows);
-    std::vector<int> cellLuma(level.size());
+    std::vector<CellLight> cells(std::size_t(kColumns) * kRows);
     ForRowBands(
         kRows, frame.PixelBytes(),
         [&](int firstRow, int endRow)
@@ -120,37 +268,47 @@ std::optional<FlatFieldMap> FlatFieldMap::FromBlankFrame(const CDib& frame)
                     const std::uint32_t total = std::uint32_t(bottom - top) *
                                                 std::uint32_t(CellEdge(c + 1, kColumns, width) -
                                                               CellEdge(c, kColumns, width));
-                    auto& out = level[std::size_t(r) * kColumns + c];
+                    CellLight& out = cells[std::size_t(r) * kColumns + c];
                     int median[3];
                     for (int ch = 0; ch < 3; ++ch)
                     {
                         median[ch] = Median(counts[c][ch], total);
-                        out[ch] = ScanToLinear(median[ch]);
+                        out.level[ch] = ScanToLinear(median[ch]);
+                        out.clipped = out.clipped || counts[c][ch][255] > kClippedCellShare * total;
                     }
-                    cellLuma[std::size_t(r) * kColumns + c] =
-                        imaging::Luma(median[2], median[1], median[0]);
+                    out.luma = imaging::Luma(median[2], median[1], median[0]);
                 }
             }
         },
         RowCost::Compute);
 
-    std::vector<int> sorted = cellLuma;
-    std::nth_element(sorted.begin(), sorted.begin() + std::ptrdiff_t(sorted.size() / 2),
-                     sorted.end());
-    if (sorted[sorted.size() / 2] < kMinLightLevel)
-        return std::nullopt;
+    std::vector<int> lumas;
+    std::size_t measured = 0;
+    for (const CellLight& cell : cells)
+    {
+        lumas.push_back(cell.luma);
+        measured += cell.clipped ? 0 : 1;
+    }
+    if (Middle(lumas) < kMinLightLevel)
+        return refuse(BlankFrameFault::TooDark);
+    // Light clipped nearly everywhere (the simulated scanner's negative
+    // exposure of the bare light) leaves too little to fit or judge: its
+    // cells are taken as they are.
+    const bool fitted = double(measured) >= kMinMeasuredShare * double(cells.size());
+    if ((fitted && !FitLight(cells)) || !Neutral(cells))
+        return refuse(BlankFrameFault::NotEmpty);
 
     // The level the whole frame is brought to: its brightest cell, so that
     // correcting never darkens a frame (dust only makes cells darker).
     double reference = 0.0;
-    for (const auto& cell : level)
-        reference =
-            std::max(reference, kWeight[0] * cell[0] + kWeight[1] * cell[1] + kWeight[2] * cell[2]);
+    for (const CellLight& cell : cells)
+        reference = std::max(reference, kWeight[0] * cell.level[0] + kWeight[1] * cell.level[1] +
+                                            kWeight[2] * cell.level[2]);
 
-    std::vector<float> gains(level.size() * 3);
-    for (std::size_t i = 0; i < level.size(); ++i)
+    std::vector<float> gains(cells.size() * 3);
+    for (std::size_t i = 0; i < cells.size(); ++i)
         for (int ch = 0; ch < 3; ++ch)
-            gains[3 * i + ch] = std::clamp(float(reference / std::max(level[i][ch], 1e-9)),
+            gains[3 * i + ch] = std::clamp(float(reference / std::max(cells[i].level[ch], 1e-9)),
                                            1.0f / kMaxGain, kMaxGain);
     return FlatFieldMap(kColumns, kRows, std::move(gains));
 }

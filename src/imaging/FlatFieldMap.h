@@ -31,6 +31,15 @@ namespace tavrel
 
 class CDib;
 
+// Why a frame cannot serve as the empty holder's picture.
+enum class BlankFrameFault
+{
+    None,
+    WrongFormat, // not 24 bits, or smaller than the grid
+    TooDark,     // no light to measure
+    NotEmpty,    // structure or a strong colour: film or a holder is in the light
+};
+
 class FlatFieldMap
 {
 public:
@@ -42,9 +51,16 @@ public:
 
     // The map of a 24-bit frame of the empty holder. Each cell is the median
     // of its pixels, so dust and specks on the light box do not print into
-    // every scan. Nothing for a frame smaller than the grid, another depth, or
-    // one too dark to show the light (its median luma below 16).
-    static std::optional<FlatFieldMap> FromBlankFrame(const CDib& frame);
+    // every scan. Nothing, with *fault set, for a frame that is not an evenly
+    // lit empty holder: a map made from film would "correct" every later
+    // frame by that picture. Accepted are smooth fall-off and a mild tint
+    // only: the cells' light must follow a low-order surface, no channel be
+    // far weaker than another and the median luma be at least 16. Where the
+    // light clips (a film type exposed for dense film), the surface fitted
+    // to the other cells gives it, as long as a quarter of them are left;
+    // a frame clipped nearly everywhere is taken as it is.
+    static std::optional<FlatFieldMap> FromBlankFrame(const CDib& frame,
+                                                      BlankFrameFault* fault = nullptr);
 
     // Nothing, with *why set, for a missing, unreadable or damaged file.
     static std::optional<FlatFieldMap> Load(const std::string& path, std::string* why = nullptr);

@@ -394,9 +394,9 @@ int CImageProfile::SetProgressCallback(ProgressFn fn)
     return 1;
 }
 
-int CImageProfile::Calibrate(const CDib& image)
+int CImageProfile::Calibrate(const CDib& image, BlankFrameFault* fault)
 {
-    auto map = FlatFieldMap::FromBlankFrame(image);
+    auto map = FlatFieldMap::FromBlankFrame(image, fault);
     if (!map)
         return 0;
     std::lock_guard lock(m_calibrationMutex);

@@ -2,6 +2,7 @@
 // The processing profile of both programs, stored as an "imgcfg" XML file,
 // and the processing chain that applies it (ProcessImage).
 
+#include "imaging/FlatFieldMap.h"
 #include "imaging/RestorationParams.h"
 #include "shared/XmlDocument.h"
 
@@ -14,7 +15,6 @@ namespace tavrel
 {
 
 class CDib;
-class FlatFieldMap;
 
 struct PictureMode
 {
@@ -69,12 +69,13 @@ public:
     int SetProgressCallback(ProgressFn fn);
 
     // Lens calibration (capture program). Calibrate keeps the flat-field map
-    // of a frame of the empty holder (1; 0 when the frame shows no light);
+    // of a frame of the empty holder (1; 0, *fault set, for a frame that is
+    // not one: see FlatFieldMap::FromBlankFrame);
     // SelectCalibrationFile then writes it to the named reference file
     // ("Positive.ver" …, in the program folder unless the name has a folder)
     // and puts it in force; without a fresh map it loads that file. A missing
     // or damaged file leaves no correction in force, and gives 0.
-    int Calibrate(const CDib& image);
+    int Calibrate(const CDib& image, BlankFrameFault* fault = nullptr);
     int SelectCalibrationFile(const std::string& name);
     // Corrects a frame with the map in force before it is turned and cropped;
     // 1 when a map was applied. Safe against a concurrent SelectCalibrationFile.

@@ -268,6 +268,18 @@ scenario_vantrel_calibration() {
   shoot_all vantrel-calibrating
 }
 
+# Film left in the holder: the first frame is refused, and the dialog says
+# why. Nothing outside the dialog shows the refusal, so the shot waits out
+# the step (0 ms settle, then the calibration's own second) with room.
+scenario_vantrel_calibration_refused() {
+  "$SIM" film positive >/dev/null
+  TAVREL_CALIBRATION_STEP_MS=0 start_vantrel /Verify
+  wait_for 20 calibration_open || echo "no calibration dialog" >&2
+  message --class "#32770" WM_COMMAND 1036
+  sleep 5
+  shoot_all vantrel-calibration-refused
+}
+
 # The About box over the frame. It is modal, so the command is posted: a
 # sent one would wait until the box closes.
 scenario_pelidor_about() {
@@ -321,7 +333,8 @@ scenario_browser_properties() {
   shoot_all browser-properties
 }
 
-SCENARIOS=(pelidor pelidor_details pelidor_storing pelidor_about vantrel_film vantrel_photo vantrel_about vantrel_calibration both
+SCENARIOS=(pelidor pelidor_details pelidor_storing pelidor_about vantrel_film vantrel_photo vantrel_about
+  vantrel_calibration vantrel_calibration_refused both
   browser_icons browser_details browser_web browser_properties)
 
 # --- run -----------------------------------------------------------------------

@@ -33,6 +33,7 @@ CLensCalibrationDlg::CLensCalibrationDlg(CCaptureDlg& mainDialog)
     SetControlId(m_progress, c::kCalibrationProgress);
     m_progress->setTextVisible(false);
     m_status = new QLabel(this);
+    m_status->setWordWrap(true); // a refusal says what to do
     SetControlId(m_status, c::kCalibrationStatus);
     m_secondText = new QLabel(this);
     SetControlId(m_secondText, c::kCalibrationSecondText);
@@ -84,13 +85,19 @@ void CLensCalibrationDlg::OnStart()
 void CLensCalibrationDlg::Refresh()
 {
     const CalibrationSequence::State s = m_sequence->Current();
-    m_status->setText(s.statusId ? LoadString(s.statusId) : QString());
+    int text = s.statusId;
+    if (s.outcome == CalibrationSequence::Outcome::Refused)
+        text = s.refusal == CalibrationResult::HolderInPlace ? IDS_CALIBRATION_NOT_EMPTY
+                                                             : IDS_CALIBRATION_NO_LIGHT;
+    m_status->setText(text ? LoadString(text) : QString());
     m_progress->setRange(0, std::max(1, s.range));
     m_progress->setValue(s.position);
     if (s.outcome == CalibrationSequence::Outcome::Done)
         accept();
     else if (s.outcome == CalibrationSequence::Outcome::Failed)
         reject();
+    else if (s.outcome == CalibrationSequence::Outcome::Refused)
+        m_start->setEnabled(true);
 }
 
 } // namespace tavrel

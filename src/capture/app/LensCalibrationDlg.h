@@ -3,7 +3,8 @@
 // a start button that runs the calibration sequence over the three film
 // types, its progress and status. It ends with OK when the three
 // references are taken, with Cancel when a frame could not be taken or the
-// user cancels; closing it stops the sequence.
+// user cancels; closing it stops the sequence. A frame that is not of the
+// empty holder keeps it open with the reason, ready to start again.
 
 #include "capture/CalibrationSequence.h"
 

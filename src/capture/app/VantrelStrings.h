@@ -47,6 +47,8 @@ enum VantrelString : int
     IDS_STREAM_STALLED,
     IDS_STREAM_LOST,
     IDS_NO_CAMERA,
+    IDS_CALIBRATION_NOT_EMPTY,
+    IDS_CALIBRATION_NO_LIGHT,
 };
 
 // The text of `id` (a string, a template's caption or a control's caption)

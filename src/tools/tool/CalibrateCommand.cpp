@@ -25,13 +25,16 @@ int CalibrateCommand(const ToolArgs& args)
         std::fprintf(stderr, "tavrel-tool: cannot read picture %s\n", args[0].c_str());
         return 1;
     }
-    const auto map = FlatFieldMap::FromBlankFrame(frame);
+    BlankFrameFault fault = BlankFrameFault::None;
+    const auto map = FlatFieldMap::FromBlankFrame(frame, &fault);
     if (!map)
     {
-        std::fprintf(stderr,
-                     "tavrel-tool: %s shows no light to measure (a 24-bit frame of the empty "
-                     "holder, at least %d x %d, is needed)\n",
-                     args[0].c_str(), FlatFieldMap::kColumns, FlatFieldMap::kRows);
+        const char* why = "is not a 24-bit frame of at least 32 x 24";
+        if (fault == BlankFrameFault::TooDark)
+            why = "shows no light to measure";
+        else if (fault == BlankFrameFault::NotEmpty)
+            why = "shows film or a holder: a frame of the empty, evenly lit holder is needed";
+        std::fprintf(stderr, "tavrel-tool: %s %s\n", args[0].c_str(), why);
         return 1;
     }
     if (!map->Save(args[1]))

@@ -1,16 +1,19 @@
 // The film and photo dialogs swap profile, sensor registers and geometry
 // with each choice and remember it; the lens calibration dialog runs its
-// sequence through the three film types.
+// sequence through the three film types, and refuses film in the holder.
 
 #include "DialogFixture.h"
 
 #include "capture/app/DialogIds.h"
 #include "capture/app/LensCalibrationDlg.h"
+#include "capture/app/VantrelStrings.h"
 #include "platform/Desktop.h"
 #include "platform/MessageBox.h"
+#include "shared/camera/SimulatedScanner.h"
 #include "support/Files.h"
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -117,6 +120,8 @@ TEST_F(DialogTest, PhotoDialogStartsOnTheRememberedSizeAndEachChoiceRewritesIt)
 TEST_F(DialogTest, CalibrationRunsThroughTheThreeFilmTypesAndEndsOnNegative)
 {
     qputenv("TAVREL_CALIBRATION_STEP_MS", "0");
+    std::string error;
+    ASSERT_TRUE(SimScanner::SetFilm(HolderFilm::Positive, &error)) << error;
     CCaptureDlg& dialog = Open(0, true); // "/Verify": the dialog opens by itself
     ASSERT_TRUE(SpinUntil([&] { return dialog.Calibration() != nullptr; }, 30s));
     CLensCalibrationDlg* calibration = dialog.Calibration();
@@ -128,9 +133,25 @@ TEST_F(DialogTest, CalibrationRunsThroughTheThreeFilmTypesAndEndsOnNegative)
     EXPECT_EQ(start->text(), "开始校正");
 
     QSignalSpy finished(calibration, &QDialog::finished);
+    auto* status = qobject_cast<QLabel*>(FindControl(calibration, c::kCalibrationStatus));
+    ASSERT_NE(status, nullptr);
+
+    // Film left in the holder: the dialog says so and stays, ready to start
+    // again; no reference is made of the film.
     FromOtherThread([&] { Desktop::SendMessage(window, WM_COMMAND, c::kCalibrationStart, 0); });
     EXPECT_FALSE(start->isEnabled());
-    ASSERT_TRUE(SpinUntil([&] { return !finished.isEmpty(); }, 60s));
+    ASSERT_TRUE(SpinUntil([&] { return start->isEnabled(); }, 60s));
+    EXPECT_EQ(status->text(), LoadString(IDS_CALIBRATION_NOT_EMPTY));
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(m_folder + "/Positive.ver"));
+
+    // The holder taken out (the camera sends it from its second frame on).
+    ASSERT_TRUE(SimScanner::SetFilm(HolderFilm::None, &error)) << error;
+    const std::uint64_t frames = dialog.Engine().CameraFrames();
+    ASSERT_TRUE(SpinUntil([&] { return dialog.Engine().CameraFrames() >= frames + 2; }));
+    FromOtherThread([&] { Desktop::SendMessage(window, WM_COMMAND, c::kCalibrationStart, 0); });
+    ASSERT_TRUE(SpinUntil([&] { return !finished.isEmpty(); }, 60s))
+        << status->text().toStdString();
     qunsetenv("TAVREL_CALIBRATION_STEP_MS");
     EXPECT_EQ(finished.first().first().toInt(), int(QDialog::Accepted));
     EXPECT_EQ(State().filmType, FilmType::Negative);

@@ -93,6 +93,18 @@ TEST(FlatFieldTest, MakesAVignettedFrameEvenAtAnySizeWithoutPrintingDust)
         EXPECT_LT(WorstUnevenness(frame), 0.04) << width << "x" << height;
     }
 
+    // Light that clips in the middle (exposed for dense film) gives the same
+    // correction: the clipped cells' light is that of the fall-off around.
+    CDib bright = BlankFrame(960, 720, true);
+    for (std::size_t i = 0; i < bright.PixelBytes(); ++i)
+        bright.Pixels()[i] =
+            std::uint8_t(std::lround(LinearToScan(1.5 * ScanToLinear(bright.Pixels()[i]))));
+    const auto fromBright = FlatFieldMap::FromBlankFrame(bright);
+    ASSERT_TRUE(fromBright.has_value());
+    CDib even = BlankFrame(960, 720, false);
+    ASSERT_TRUE(fromBright->Apply(even));
+    EXPECT_LT(WorstUnevenness(even), 0.05);
+
     // The brightest part keeps its luminance (its colour turns neutral):
     // calibration never darkens a frame.
     CDib frame = BlankFrame(960, 720, false);
@@ -107,21 +119,71 @@ TEST(FlatFieldTest, MakesAVignettedFrameEvenAtAnySizeWithoutPrintingDust)
     EXPECT_NEAR(luminance() / before, 1.0, 0.02);
 }
 
-TEST(FlatFieldTest, RefusesFramesItCannotMeasure)
+TEST(FlatFieldTest, RefusesFramesThatAreNotAnEvenlyLitEmptyHolder)
 {
+    // Each refused frame, in linear light, and why.
+    auto shaded = [](auto factor)
+    {
+        CDib frame = BlankFrame(320, 240, false);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                for (int c = 0; c < 3; ++c)
+                {
+                    std::uint8_t& v = frame.Row(y)[3 * x + c];
+                    v = std::uint8_t(std::lround(LinearToScan(ScanToLinear(v) * factor(x, y, c))));
+                }
+        return frame;
+    };
+    const std::pair<CDib, BlankFrameFault> refused[] = {
+        // A holder: its frame darkens the edges.
+        {shaded([](int x, int y, int)
+                { return x < 40 || x >= 280 || y < 30 || y >= 210 ? 0.05 : 1.0; }),
+         BlankFrameFault::NotEmpty},
+        // A slide: a horizon and a bright sun.
+        {shaded(
+             [](int x, int y, int c)
+             {
+                 return (y > 140 ? 0.3 : 1.0) * (std::hypot(x - 100, y - 60) < 25 ? 1.0 : 0.6) *
+                        (c == 0 ? 0.8 : 1.0);
+             }),
+         BlankFrameFault::NotEmpty},
+        // A blank negative: even, but orange.
+        {shaded([](int, int, int c) { return c == 0   ? 0.25
+                                             : c == 1 ? 0.55
+                                                      : 1.0; }),
+         BlankFrameFault::NotEmpty},
+    };
+    for (const auto& [frame, why] : refused)
+    {
+        BlankFrameFault fault = BlankFrameFault::None;
+        EXPECT_FALSE(FlatFieldMap::FromBlankFrame(frame, &fault).has_value());
+        EXPECT_EQ(fault, why);
+    }
+
     CDib dark;
     dark.Create(320, 240, 24, 300);
     std::memset(dark.Pixels(), 6, dark.PixelBytes());
-    EXPECT_FALSE(FlatFieldMap::FromBlankFrame(dark).has_value());
+    BlankFrameFault fault = BlankFrameFault::None;
+    EXPECT_FALSE(FlatFieldMap::FromBlankFrame(dark, &fault).has_value());
+    EXPECT_EQ(fault, BlankFrameFault::TooDark);
     CDib tiny = BlankFrame(20, 12, false);
-    EXPECT_FALSE(FlatFieldMap::FromBlankFrame(tiny).has_value());
+    EXPECT_FALSE(FlatFieldMap::FromBlankFrame(tiny, &fault).has_value());
+    EXPECT_EQ(fault, BlankFrameFault::WrongFormat);
     CDib grey;
     grey.Create(320, 240, 8, 300);
     std::memset(grey.Pixels(), 200, grey.PixelBytes());
     EXPECT_FALSE(FlatFieldMap::FromBlankFrame(grey).has_value());
 
-    const auto map = FlatFieldMap::FromBlankFrame(BlankFrame(320, 240, false));
+    // Dim light, far fall-off and a little dust are what an empty holder
+    // looks like: accepted.
+    const auto map = FlatFieldMap::FromBlankFrame(
+        shaded([](int x, int y, int) { return std::hypot(x - 290, y - 20) < 4 ? 0.1 : 0.2; }),
+        &fault);
     ASSERT_TRUE(map.has_value());
+    EXPECT_EQ(fault, BlankFrameFault::None);
+    // So is light clipped nearly everywhere, as it always was.
+    EXPECT_TRUE(
+        FlatFieldMap::FromBlankFrame(shaded([](int, int, int) { return 3.0; })).has_value());
     EXPECT_FALSE(map->Apply(grey));
     EXPECT_EQ(grey.Pixels()[0], 200);
 }
