@@ -140,6 +140,9 @@ bool CaptureSequence::OnDeviceButton()
     int idle = 0;
     if (!m_captureRequested.compare_exchange_strong(idle, 1))
         return false;
+    // The log's request-to-hand-over time starts at the press, whichever
+    // button made it.
+    m_pressTime = Now();
     if (m_stillMode != 1)
     {
         m_c.post([this] { OnCaptureButton(); });

@@ -152,6 +152,8 @@ TEST_F(EngineTest, OnScreenPressInFrameGrabModeStoresAPicture)
 
 TEST_F(EngineTest, DevicePressGoesThroughTheButtonPoller)
 {
+    // No retry may set a request of its own before the still comes.
+    SetLoopAndTime(600000, 3);
     StartHost();
     StartEngine();
     // The film dialog's start-up writer programs the positive film's list;
@@ -159,13 +161,26 @@ TEST_F(EngineTest, DevicePressGoesThroughTheButtonPoller)
     ASSERT_TRUE(
         WaitFor([&] { return RegistersWritten(0).size() == 2 && !m_engine->RegisterWriteBusy(); }));
     EXPECT_EQ(SimScanner::Load()->Register(kRegExposureGain, 0), 0x40);
+    const auto pressed = std::chrono::steady_clock::now();
     std::string error;
     ASSERT_TRUE(SimScanner::Press(&error)) << error;
     ASSERT_TRUE(WaitFor([&] { return StoredCount() == 1 && Idle(); }, 60s)) << Log();
+    const auto stored = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitFor([&] { return Log().find("Write Chip!\r\n") != std::string::npos; }));
-    EXPECT_NE(Log().find("StillPin Snap!\r\n"), std::string::npos) << Log();
+    const std::string log = Log();
+    EXPECT_NE(log.find("StillPin Snap!\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Button Capture!"), std::string::npos) << log;
     // The latch is cleared after the capture: holding the button takes one.
     EXPECT_EQ(SimScanner::Load()->button, 0u);
+    // The request-to-hand-over time counts from this press: it lies within
+    // what the test saw from the press to the stored picture.
+    const auto end = log.find("Capture End!\r\n");
+    ASSERT_NE(end, std::string::npos) << log;
+    int requestToHandover = -1, handoverToEnd = -1;
+    ASSERT_EQ(std::sscanf(log.c_str() + end + 14, "%d, %d", &requestToHandover, &handoverToEnd), 2);
+    EXPECT_GE(requestToHandover, 0) << log;
+    EXPECT_LE(requestToHandover,
+              std::chrono::duration_cast<std::chrono::milliseconds>(stored - pressed).count());
 }
 
 TEST_F(EngineTest, StillsThatNeverComeGiveThreeExpiriesThenGiveUp)
