@@ -1,15 +1,12 @@
-// A press of the scanner's button (`tavrel-sim press`) to the stored JPEG,
-// in still mode at 2592 x 1944, with the real Pelidor storing and the
-// capture engine on a headless UI loop (the capture dialog adds only its
-// drawing). Each step is timed by the trace line that opens it in
-// "log.txt"; the end is the picture's file appearing in Pelidor's folder
-// (it is renamed there once written and synced). Then the processor time
-// of this process (engine, simulated camera, preview worker) and of
-// Pelidor while the preview runs and nothing is pressed.
+// Processor time of the capture engine on its own, without the dialog's
+// drawing, and of Pelidor: while the preview runs, and per press of the
+// scanner's button (`tavrel-sim press`, still mode, 2592 x 1944, the
+// picture stored by the real Pelidor). The engine runs here on a headless
+// UI loop, which is what tells its share from the dialog's; the real
+// programs' press-to-stored time and its steps are measured by
+// bench/press_to_jpeg.py, not here.
 //
 // Usage: press_bench [PRESSES] [PREVIEW_SECONDS]   (defaults: 10, 10)
-// On a machine busy with other work, `chrt -f 1 press_bench` (root) gives
-// the programs' own times rather than their wait for a turn.
 // Not a google-benchmark: each press is one long end-to-end run.
 
 #include "capture/CaptureEngine.h"
@@ -26,8 +23,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <pthread.h>
-#include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
@@ -46,27 +41,6 @@ namespace
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// The trace lines that open each step of a device press, in order.
-struct Step
-{
-    const char* name;
-    const char* marker;
-};
-constexpr Step kSteps[] = {
-    {"button seen by the poller", "StillPin Snap!"},
-    {"still from the camera", "Enter CallBack!"},
-    {"still converted (YUY2)", "Post Command!"},
-    {"to the capture thread", "So this Action Entered!"},
-    {"processed (crop, chain)", "Mapping File!"},
-    {"section and profile copy", "Before Save!"},
-};
-constexpr int kStepCount = int(std::size(kSteps));
-
-double Ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 double Median(std::vector<double> v)
 {
@@ -226,20 +200,14 @@ public:
         return true;
     }
 
-    // One press to the stored file, in ms: the press itself, each step,
-    // the store by Pelidor, the whole; then the processor time the engine
-    // and Pelidor spent meanwhile.
-    std::optional<std::vector<double>> Press(const fs::path& watch)
+    // Processor time (ms) of the engine's process and of Pelidor from one
+    // press to the stored file.
+    std::optional<std::pair<double, double>> Press(const fs::path& watch)
     {
         const std::size_t before = StoredJpegs(watch).size();
-        const std::string logPath = m_folder + "/log.txt";
-        const auto logStart = fs::file_size(logPath);
-        std::vector<std::optional<Clock::time_point>> seen(kStepCount);
-
         // The engine's share: the process less this (watching) thread.
         const double engine0 = CpuSeconds(RUSAGE_SELF) - CpuSeconds(RUSAGE_THREAD);
         const double pelidor0 = ProcessCpuSeconds(m_pelidor);
-        const auto t0 = Clock::now();
         const pid_t sim = Spawn(m_bin + "/tavrel-sim", {"press"});
         int status = 0;
         if (sim <= 0 || ::waitpid(sim, &status, 0) != sim || status != 0)
@@ -247,44 +215,17 @@ public:
             Fail("tavrel-sim press failed");
             return std::nullopt;
         }
-        const auto pressed = Clock::now();
-        std::optional<Clock::time_point> stored;
-        WaitUntil(
-            [&]
-            {
-                const auto now = Clock::now();
-                std::ifstream in(logPath, std::ios::binary);
-                in.seekg(std::streamoff(logStart));
-                std::string text((std::istreambuf_iterator<char>(in)), {});
-                for (int i = 0; i < kStepCount; ++i)
-                    if (!seen[i] && text.find(kSteps[i].marker) != std::string::npos)
-                        seen[i] = now;
-                if (StoredJpegs(watch).size() > before)
-                    stored = now;
-                return stored.has_value();
-            },
-            60s, 1ms);
-        if (!stored)
+        if (!WaitUntil([&] { return StoredJpegs(watch).size() > before; }, 60s))
         {
             Fail("no picture stored within a minute");
             return std::nullopt;
         }
-        std::vector<double> times{Ms(pressed - t0)};
-        Clock::time_point last = pressed;
-        for (const auto& at : seen)
-        {
-            // A step seen in the same poll as the one before counts as 0.
-            const Clock::time_point t = at.value_or(last);
-            times.push_back(Ms(t - last));
-            last = std::max(last, t);
-        }
-        times.push_back(Ms(*stored - last));
-        times.push_back(Ms(*stored - t0));
-        times.push_back(1000 * (CpuSeconds(RUSAGE_SELF) - CpuSeconds(RUSAGE_THREAD) - engine0));
-        times.push_back(1000 * (ProcessCpuSeconds(m_pelidor) - pelidor0));
+        const std::pair<double, double> spent{
+            1000 * (CpuSeconds(RUSAGE_SELF) - CpuSeconds(RUSAGE_THREAD) - engine0),
+            1000 * (ProcessCpuSeconds(m_pelidor) - pelidor0)};
         // Ready for the next press: the engine idle, the latch cleared.
         WaitUntil([this] { return Idle() && tavrel::SimScanner::Load()->button == 0; }, 60s);
-        return times;
+        return spent;
     }
 
     // Processor share (of one core) of this process and of Pelidor while
@@ -325,16 +266,6 @@ private:
 
 } // namespace
 
-// The watcher times each step when it sees its line; on a busy machine it
-// must not wait for its turn, or steps would be seen late and together.
-// Real-time priority where allowed (it sleeps 1 ms between short looks).
-bool WatchPromptly()
-{
-    sched_param p{};
-    p.sched_priority = 1;
-    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &p) == 0;
-}
-
 int main(int argc, char** argv)
 {
     const int presses = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
@@ -352,47 +283,26 @@ int main(int argc, char** argv)
                 "Pelidor %.1f%%\n",
                 previewSeconds, fps, engineCpu, pelidorCpu);
 
-    const bool prompt = WatchPromptly();
-    if (!prompt)
-        std::printf("(steps watched at normal priority: on a busy machine they are seen late)\n");
     // A first press finds where Pelidor stores and warms the caches.
-    const auto warm = bench.Press(bench.Root());
-    if (!warm)
+    if (!bench.Press(bench.Root()))
         return 1;
     const auto first = StoredJpegs(bench.Root());
     if (first.empty())
         return 1;
     const fs::path watch = first.front().parent_path();
-
-    const int columns = kStepCount + 5;
-    std::vector<std::vector<double>> runs(columns);
+    std::vector<double> engine, pelidor;
     for (int i = 0; i < presses; ++i)
     {
-        const auto times = bench.Press(watch);
-        if (!times)
+        const auto spent = bench.Press(watch);
+        if (!spent)
             return 1;
-        for (int c = 0; c < columns; ++c)
-            runs[c].push_back((*times)[c]);
-        std::printf("press %2d: %.0f ms\n", i + 1, (*times)[kStepCount + 2]);
+        engine.push_back(spent->first);
+        pelidor.push_back(spent->second);
     }
-    std::printf("\nmedians of %d presses (ms), each step from the end of the one before:\n",
-                presses);
-    std::printf("  %-34s %7.1f\n", "tavrel-sim press (program run)", Median(runs[0]));
-    for (int i = 0; i < kStepCount; ++i)
-        std::printf("  %-34s %7.1f\n", kSteps[i].name, Median(runs[i + 1]));
-    std::printf("  %-34s %7.1f\n", "stored by Pelidor (JPEG, synced)",
-                Median(runs[kStepCount + 1]));
-    const auto& total = runs[kStepCount + 2];
-    std::printf("  %-34s %7.1f   (min %.1f, max %.1f)\n", "press to stored JPEG", Median(total),
-                *std::min_element(total.begin(), total.end()),
-                *std::max_element(total.begin(), total.end()));
-    // The camera's part (the simulated one models a still's exposure of
-    // about 150 ms) and the press program are not the programs' own.
-    std::vector<double> own;
-    for (std::size_t i = 0; i < total.size(); ++i)
-        own.push_back(total[i] - runs[0][i] - runs[2][i]);
-    std::printf("  %-34s %7.1f\n", "of which engine and Pelidor", Median(own));
-    std::printf("processor time per press (ms): engine process %.1f, Pelidor %.1f\n",
-                Median(runs[kStepCount + 3]), Median(runs[kStepCount + 4]));
+    // The engine's process includes the simulated camera rendering the
+    // still and the preview going on.
+    std::printf("processor time per press, median of %d (ms): engine process %.1f, "
+                "Pelidor %.1f\n",
+                presses, Median(engine), Median(pelidor));
     return 0;
 }
