@@ -27,7 +27,8 @@ constexpr int kHalfTurn = 3;
 bool ResampleTo(CDib& image, int width, int height)
 {
     CDib resampled;
-    if (resampled.Create(width, height, 24, 300) == 0)
+    // Every pixel is written by the resampler; only the row padding is cleared.
+    if (resampled.CreateForOverwrite(width, height, 24, 300) == 0)
         return false;
     if (!tavrel::imaging::ResampleBgr24(image.Pixels(), image.Width(), image.Height(),
                                         image.RowSize(), resampled.Pixels(), width, height,

@@ -16,8 +16,11 @@ public:
 
     // The reference formula, one pixel.
     static std::uint8_t GreyOf(int red, int green, int blue);
-    // The kernel used on pictures: n BGR pixels to n grey bytes.
+    // The kernel used on pictures: n BGR pixels to n grey bytes, vectorised
+    // where the processor allows; the same bytes as GreyOf for every pixel.
     static void GreyRow(const std::uint8_t* bgr, std::uint8_t* grey, int n);
+    // The kernel without vector instructions (other processors, tests).
+    static void GreyRowPortable(const std::uint8_t* bgr, std::uint8_t* grey, int n);
 
 protected:
     int Apply(const CDib& source, CDib& destination) override;

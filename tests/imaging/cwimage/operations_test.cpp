@@ -191,18 +191,33 @@ TEST(GreyConversion, MatchesTheDoubleFormulaForEveryColour)
                 ++mismatches;
         }
     EXPECT_EQ(mismatches, 0);
+
+    // The portable kernel (processors without vector instructions) too.
+    std::vector<std::uint8_t> row(4096);
+    int portableMismatches = 0;
+    for (int y = 0; y < 4096; ++y)
+    {
+        CGreyOperation::GreyRowPortable(all.Row(y), row.data(), 4096);
+        portableMismatches += std::memcmp(row.data(), grey.Row(y), 4096) != 0;
+    }
+    EXPECT_EQ(portableMismatches, 0);
 }
 
 TEST(GreyConversion, ExactWholeSumsTruncateLikeDoubles)
 {
-    // Equal channels sum to a whole number where doubles may fall just short.
+    // Equal channels sum to a whole number where doubles may fall just short:
+    // one pixel at a time, and all in one row (the vector steps).
+    std::vector<std::uint8_t> bgr(3 * 256), row(256);
     for (int v = 0; v < 256; ++v)
     {
-        std::uint8_t bgr[3] = {std::uint8_t(v), std::uint8_t(v), std::uint8_t(v)};
+        bgr[3 * v] = bgr[3 * v + 1] = bgr[3 * v + 2] = std::uint8_t(v);
         std::uint8_t g = 0;
-        CGreyOperation::GreyRow(bgr, &g, 1);
+        CGreyOperation::GreyRow(&bgr[3 * v], &g, 1);
         EXPECT_EQ(g, static_cast<std::uint8_t>(0.299 * v + 0.587 * v + 0.114 * v)) << v;
     }
+    CGreyOperation::GreyRow(bgr.data(), row.data(), 256);
+    for (int v = 0; v < 256; ++v)
+        EXPECT_EQ(row[v], static_cast<std::uint8_t>(0.299 * v + 0.587 * v + 0.114 * v)) << v;
 }
 
 TEST(GreyConversion, DepthRulesAndResolution)

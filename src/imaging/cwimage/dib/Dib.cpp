@@ -9,10 +9,13 @@
 #include "imaging/cwimage/RotateOperation.h"
 #include "imaging/cwimage/ShrinkOperation.h"
 
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <utility>
+
+#include <sys/mman.h>
 
 namespace tavrel
 {
@@ -24,6 +27,44 @@ constexpr int kMinLoadDpi = 75;
 constexpr int kMaxLoadDpi = 1200;
 constexpr int kDefaultDpi = 300;
 constexpr int kNameCapacity = 255;
+
+// Pictures of several megabytes get pages of their own, in huge pages where
+// the system allows: fresh anonymous pages are zero already (no memset for
+// Create) and a 2 MB page faults in once instead of 512 times.
+constexpr std::size_t kOwnPagesBytes = std::size_t(4) << 20;
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+std::uint8_t* AllocatePixels(std::size_t bytes, bool& zeroed)
+{
+    zeroed = false;
+    if (bytes < kOwnPagesBytes)
+        return new (std::nothrow) std::uint8_t[bytes];
+    const std::size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    // Over-allocated by one huge page and trimmed to a huge-page boundary.
+    void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start)
+        ::munmap(raw, aligned - start);
+    if (const std::size_t tail = kHugePage - (aligned - start); tail > 0)
+        ::munmap(reinterpret_cast<void*>(aligned + length), tail);
+    ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+    zeroed = true;
+    return reinterpret_cast<std::uint8_t*>(aligned);
+}
+
+void FreePixels(std::uint8_t* pixels, std::size_t bytes)
+{
+    if (!pixels)
+        return;
+    if (bytes < kOwnPagesBytes)
+        delete[] pixels;
+    else
+        ::munmap(pixels, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+}
 
 // UTF-8 to UTF-16; malformed bytes become U+FFFD so a name is always produced.
 std::u16string Utf8ToUtf16(const std::string& text)
@@ -140,28 +181,32 @@ int CDib::Allocate(int width, int height, int bitsPerPixel, int dpi, bool zeroAl
         return 0;
     }
 
+    bool zeroed = false;
     const bool reuse = !zeroAll && HasPixels() && PixelBytes() == bytes && m_height == height &&
                        m_rowSize == rowSize;
     if (!reuse)
     {
         Free();
         // A 0 × n or n × 0 picture still has (empty) pixels, so allocate at least one.
-        std::uint8_t* pixels = new (std::nothrow) std::uint8_t[bytes ? bytes : 1];
+        const std::size_t capacity = bytes ? bytes : 1;
+        std::uint8_t* pixels = AllocatePixels(capacity, zeroed);
         std::uint8_t** rows = new (std::nothrow) std::uint8_t*[height ? height : 1];
         if (!pixels || !rows)
         {
-            delete[] pixels;
+            FreePixels(pixels, capacity);
             delete[] rows;
             return 0;
         }
         m_pixels = pixels;
+        m_pixelCapacity = capacity;
         m_rowTable = rows;
         for (int y = 0; y < height; ++y)
             m_rowTable[y] = m_pixels + std::size_t(y) * std::size_t(rowSize);
     }
     if (zeroAll)
     {
-        std::memset(m_pixels, 0, bytes ? bytes : 1);
+        if (!zeroed)
+            std::memset(m_pixels, 0, bytes ? bytes : 1);
     }
     else
     {
@@ -184,9 +229,10 @@ int CDib::Allocate(int width, int height, int bitsPerPixel, int dpi, bool zeroAl
 void CDib::Free()
 {
     delete[] m_rowTable;
-    delete[] m_pixels;
+    FreePixels(m_pixels, m_pixelCapacity);
     m_rowTable = nullptr;
     m_pixels = nullptr;
+    m_pixelCapacity = 0;
     m_width = 0;
     m_height = 0;
     m_bitsPerPixel = 0;
@@ -211,6 +257,7 @@ void CDib::Swap(CDib& other) noexcept
 {
     std::swap(m_rowTable, other.m_rowTable);
     std::swap(m_pixels, other.m_pixels);
+    std::swap(m_pixelCapacity, other.m_pixelCapacity);
     std::swap(m_width, other.m_width);
     std::swap(m_height, other.m_height);
     std::swap(m_bitsPerPixel, other.m_bitsPerPixel);

@@ -76,6 +76,7 @@ private:
     char16_t m_name[256] = {};
     std::uint8_t** m_rowTable = nullptr;
     std::uint8_t* m_pixels = nullptr;
+    std::size_t m_pixelCapacity = 0; // bytes allocated at m_pixels
     int m_width = 0;
     int m_height = 0;
     int m_bitsPerPixel = 0;
