@@ -126,8 +126,9 @@ CDib::CDib() : m_codec(std::make_unique<CImageCodec>()) {}
 
 CDib::CDib(const CDib& other) : CDib()
 {
-    if (other.HasPixels() &&
-        Create(other.m_width, other.m_height, other.m_bitsPerPixel, other.m_xResolution))
+    // The copy covers every byte, padding included.
+    if (other.HasPixels() && CreateForOverwrite(other.m_width, other.m_height, other.m_bitsPerPixel,
+                                                other.m_xResolution))
     {
         std::memcpy(m_pixels, other.m_pixels, other.PixelBytes());
         m_yResolution = other.m_yResolution;
