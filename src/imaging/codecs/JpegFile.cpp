@@ -118,6 +118,9 @@ struct EncodeSource
     const CDib* picture;
     int quality;
     std::vector<JSAMPLE>* greyRow; // for 1-bit pictures
+    // The rows of the others, handed over all at once (the encoder takes what
+    // it can); made before the encoder's setjmp, which skips destructors.
+    std::vector<JSAMPROW>* rows;
 };
 
 bool Encode(std::FILE* file, EncodeSource& s)
@@ -145,22 +148,22 @@ bool Encode(std::FILE* file, EncodeSource& s)
     cinfo.X_density = UINT16(std::clamp(pic.XResolution(), 0, 65535));
     cinfo.Y_density = UINT16(std::clamp(pic.YResolution(), 0, 65535));
     jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height)
+    if (pic.BitsPerPixel() == 1)
     {
-        const int y = int(cinfo.next_scanline);
-        JSAMPROW row;
-        if (pic.BitsPerPixel() == 1)
+        while (cinfo.next_scanline < cinfo.image_height)
         {
-            const std::uint8_t* bits = pic.Row(y);
+            const std::uint8_t* bits = pic.Row(int(cinfo.next_scanline));
             for (int x = 0; x < pic.Width(); ++x)
                 (*s.greyRow)[std::size_t(x)] = (bits[x >> 3] & (0x80 >> (x & 7))) ? 0 : 255;
-            row = s.greyRow->data();
+            JSAMPROW row = s.greyRow->data();
+            jpeg_write_scanlines(&cinfo, &row, 1);
         }
-        else
-        {
-            row = const_cast<JSAMPROW>(pic.Row(y));
-        }
-        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    else
+    {
+        while (cinfo.next_scanline < cinfo.image_height)
+            jpeg_write_scanlines(&cinfo, s.rows->data() + cinfo.next_scanline,
+                                 cinfo.image_height - cinfo.next_scanline);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
@@ -208,8 +211,17 @@ bool WriteJpeg(const CDib& picture, const std::string& path, int quality)
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
-    std::vector<JSAMPLE> greyRow(std::size_t(picture.Width()));
-    EncodeSource source{&picture, quality, &greyRow};
+    // The encoder hands over 4 KB at a time; a write system call each would
+    // cost more than the encoding of a scan's worth of them.
+    std::setvbuf(f, nullptr, _IOFBF, std::size_t(1) << 20);
+    std::vector<JSAMPLE> greyRow;
+    std::vector<JSAMPROW> rows;
+    if (picture.BitsPerPixel() == 1)
+        greyRow.resize(std::size_t(picture.Width()));
+    else
+        for (int y = 0; y < picture.Height(); ++y)
+            rows.push_back(const_cast<JSAMPROW>(picture.Row(y)));
+    EncodeSource source{&picture, quality, &greyRow, &rows};
     bool ok = Encode(f, source);
     ok = std::fflush(f) == 0 && !std::ferror(f) && ok;
     ok = std::fclose(f) == 0 && ok;

@@ -56,6 +56,35 @@ protected:
 
 } // namespace
 
+TEST_F(TiffWriters, FortyEightBitSamplesOfWideRowsAndEveryByteValue)
+{
+    // Widths below, at and across the eight-pixel steps, every byte value in
+    // every channel position, rows padded as pictures are.
+    for (int width : {7, 8, 9, 37, 256})
+    {
+        const int height = 3, rowBytes = (3 * width + 3) / 4 * 4;
+        std::vector<std::uint8_t> pixels(std::size_t(rowBytes) * height, 0xEE);
+        for (int y = 0; y < height; ++y)
+            for (int i = 0; i < 3 * width; ++i)
+                pixels[std::size_t(y * rowBytes + i)] = std::uint8_t(i * 7 + y * 101);
+        std::string path = Path("wide.tif");
+        ASSERT_EQ(WriteTiff48(path, width, height, 24, pixels.data()), 1);
+        TiffContents t;
+        ASSERT_TRUE(ReadBack(path, t));
+        ASSERT_EQ(t.data.size(), std::size_t(width) * height * 6);
+        int wrong = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int c = 0; c < 3; ++c)
+                {
+                    const std::uint8_t value = pixels[std::size_t(y * rowBytes + 3 * x + 2 - c)];
+                    const std::size_t at = (std::size_t(y) * width + x) * 6 + 2 * c;
+                    wrong += t.data[at] != value || t.data[at + 1] != value;
+                }
+        EXPECT_EQ(wrong, 0) << width;
+    }
+}
+
 TEST_F(TiffWriters, FortyEightBitSamplesAreValueTimes257)
 {
     std::string path = Path("two.jpg");
