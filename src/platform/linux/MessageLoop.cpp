@@ -71,9 +71,14 @@ struct MessageLoop::Impl
             }
 
             if (next == timers.end())
+            {
                 changed.wait(lock);
-            else
-                changed.wait_until(lock, next->second.due);
+                continue;
+            }
+            // A copy: the wait reads its deadline again after waking, when
+            // another thread may have killed the timer.
+            const Clock::time_point due = next->second.due;
+            changed.wait_until(lock, due);
         }
     }
 };

@@ -152,6 +152,29 @@ TYPED_TEST(EventLoopTest, TimersRepeatUntilKilledAndRestartWhenSetAgain)
     EXPECT_EQ(fromThread, 1);
 }
 
+TYPED_TEST(EventLoopTest, ATimerKilledFromAnotherThreadWhileTheLoopWaitsForItNeverRuns)
+{
+    // The capture thread kills the retry timer the loop is waiting for.
+    EventLoop& loop = this->Loop();
+    int ran = 0;
+    loop.SetTimer(77, std::chrono::seconds(60), [&] { ++ran; });
+    std::thread killer(
+        [&]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            loop.KillTimer(77);
+            loop.SetTimer(78, std::chrono::milliseconds(5),
+                          [&]
+                          {
+                              loop.KillTimer(78);
+                              this->m_host.End();
+                          });
+        });
+    this->m_host.Spin();
+    killer.join();
+    EXPECT_EQ(ran, 0);
+}
+
 TYPED_TEST(EventLoopTest, AStoppedLoopRunsNothingAndRefusesSends)
 {
     EventLoop& loop = this->Loop();
