@@ -198,6 +198,17 @@ void CaptureSequence::OnStillArrived()
     if (m_imageInProcess != 0)
         return;
     m_stillInProgress = 0;
+    // A retry's still that came while the first was being handed over: that
+    // press has been served, and one press stores one picture.
+    if (m_captureRequested == 0)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stillImage.reset();
+        }
+        m_c.log.Write("No Snap, But Image Come, So Canceled!\n");
+        return;
+    }
     m_c.log.Write("Enter Command!\n");
     m_previewEnabled = 0;
     m_stillMode = 1;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <future>
 #include <signal.h>
 
 using namespace std::chrono_literals;
@@ -236,6 +237,24 @@ TEST_F(EngineTest, StillArrivingDuringAHandOverIsConvertedButNotCaptured)
     OnLoop([] {});
     ASSERT_TRUE(WaitFor([&] { return m_engine->ThreadCount() == kResidentThreads && Idle(); }));
     EXPECT_EQ(StoredCount(), 1);
+
+    // The other order, as a slow camera gives it: the second still is taken
+    // during the hand-over but its command runs only after the hand-over
+    // has ended. That press was served; it stores no second picture.
+    ASSERT_EQ(::kill(m_host->Pid(), SIGSTOP), 0);
+    Click(control::kCapture);
+    deliver();
+    ASSERT_TRUE(WaitFor([&] { return Count(Log(), "Before Save!") == 2; }, 30s)) << Log();
+    std::promise<void> release;
+    m_loop.Post([held = release.get_future().share()] { held.wait(); });
+    deliver();
+    ASSERT_EQ(::kill(m_host->Pid(), SIGCONT), 0);
+    ASSERT_TRUE(WaitFor([&] { return StoredCount() == 2 && Idle(); }, 60s)) << Log();
+    release.set_value();
+    OnLoop([] {});
+    ASSERT_TRUE(WaitFor([&] { return m_engine->ThreadCount() == kResidentThreads && Idle(); }));
+    EXPECT_EQ(StoredCount(), 2) << Log();
+    EXPECT_EQ(Count(Log(), "So this Action Entered!"), 2) << Log();
 }
 
 TEST_F(EngineTest, UnplugAndPlugDuringPreviewKeepTheGraphAndTheButton)
