@@ -73,7 +73,14 @@ function(tavrel_test name dir)
     TAVREL_TEST_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
     TAVREL_TEST_SHARE_DIR="${TAVREL_SHARE_DIR}"
     TAVREL_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60)
+  set(properties)
+  if(TAVREL_SANITIZE)
+    # The programs a test starts inherit it too.
+    set(properties PROPERTIES ENVIRONMENT
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizer/lsan.supp")
+  endif()
+  gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
+    ${properties})
 endfunction()
 
 # tavrel_fuzz(NAME SOURCE LIBS...): a fuzz target over outside input. Every

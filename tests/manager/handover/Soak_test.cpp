@@ -45,10 +45,18 @@ int OpenDescriptors(pid_t pid)
     return n;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+constexpr int kDefaultCount = 40;
+#else
+constexpr bool kSanitized = false;
+constexpr int kDefaultCount = 200;
+#endif
+
 TEST(HandoverSoak, FullSizePicturesBackToBack)
 {
     const char* countText = std::getenv("TAVREL_SOAK_COUNT");
-    const int count = countText != nullptr ? std::atoi(countText) : 200;
+    const int count = countText != nullptr ? std::atoi(countText) : kDefaultCount;
     test::Sandbox sandbox;
     const std::string dest = sandbox.Root() + "/dest";
     fs::create_directories(dest);
@@ -103,7 +111,10 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
         EXPECT_EQ(name.front() == '.', false) << name; // no partial file left
     EXPECT_TRUE(fs::is_empty(GetTempPath()));
     // One picture buffer is 15 MB: growth beyond a few MB would be a leak.
-    EXPECT_LT(rssAtEnd - rssAfterWarmUp, 8 * 1024);
+    // The sanitizer's own allocator keeps freed blocks cached, and its leak
+    // check covers the receiver anyway.
+    if (!kSanitized)
+        EXPECT_LT(rssAtEnd - rssAfterWarmUp, 8 * 1024);
     EXPECT_LE(fdsAtEnd, fdsAfterWarmUp);
 }
 
