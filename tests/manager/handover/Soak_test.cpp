@@ -114,7 +114,9 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
     // The sanitizer's own allocator keeps freed blocks cached, and its leak
     // check covers the receiver anyway.
     if (!kSanitized)
+    {
         EXPECT_LT(rssAtEnd - rssAfterWarmUp, 8 * 1024);
+    }
     EXPECT_LE(fdsAtEnd, fdsAfterWarmUp);
 }
 
