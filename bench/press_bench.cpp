@@ -4,7 +4,7 @@
 // picture stored by the real Pelidor). The engine runs here on a headless
 // UI loop, which is what tells its share from the dialog's; the real
 // programs' press-to-stored time and its steps are measured by
-// bench/press_to_jpeg.py, not here.
+// bench/press_to_file.py, not here.
 //
 // Usage: press_bench [PRESSES] [PREVIEW_SECONDS]   (defaults: 10, 10)
 // Not a google-benchmark: each press is one long end-to-end run.

@@ -6,6 +6,7 @@
 #include "imaging/ProcessingChain.h"
 #include "imaging/cwimage/dib/Dib.h"
 
+#include "peers/AdjustedProfile.h"
 #include "peers/PhotoPicture.h"
 #include "peers/RepeatedRuns.h"
 
@@ -24,26 +25,12 @@ namespace
 using benchpicture::kHeight;
 using benchpicture::kWidth;
 using benchpicture::Photo;
+using benchpicture::PrepareAdjusted;
 using benchpicture::RowBytes;
 
 void Configure(benchmark::internal::Benchmark* b)
 {
     benchpicture::ConfigureRepeated(b, 5);
-}
-
-void Prepare(CImageProfile& profile, int doubleResolution)
-{
-    profile.reverse = 0;
-    profile.gray = 0;
-    profile.doubleResolution = doubleResolution;
-    profile.pictureModeSelect = 0;
-    PictureMode& mode = profile.pictureModes[0];
-    mode.saturation = 30;
-    mode.bright = 12;
-    mode.contrast = 20;
-    mode.r = 6;
-    mode.g = -4;
-    mode.b = 9;
 }
 
 void FillPicture(CDib& picture)
@@ -59,7 +46,7 @@ void FillPicture(CDib& picture)
 void RunFull(benchmark::State& state, int doubleResolution)
 {
     CImageProfile profile(ProfileFlavour::Capture);
-    Prepare(profile, doubleResolution);
+    PrepareAdjusted(profile, doubleResolution);
     CDib picture;
     for (auto _ : state)
     {
@@ -86,7 +73,7 @@ void BM_ProcessImageFullDouble(benchmark::State& state)
 void BM_PreviewFrame640(benchmark::State& state)
 {
     CImageProfile profile(ProfileFlavour::Capture);
-    Prepare(profile, 1);
+    PrepareAdjusted(profile, 1);
     profile.rotate = 1;
     CDib frame;
     FillPicture(frame);

@@ -15,6 +15,7 @@
 #include "imaging/cwimage/dib/Dib.h"
 #include "platform/AtomicFile.h"
 
+#include "peers/AdjustedProfile.h"
 #include "peers/PhotoPicture.h"
 #include "peers/RepeatedRuns.h"
 
@@ -38,6 +39,7 @@ namespace
 using benchpicture::kHeight;
 using benchpicture::kWidth;
 using benchpicture::Photo;
+using benchpicture::PrepareAdjusted;
 using benchpicture::RowBytes;
 
 void Configure(benchmark::internal::Benchmark* b)
@@ -62,21 +64,6 @@ std::string BenchPath(const char* name)
         .string();
 }
 
-void Prepare(CImageProfile& profile, int doubleResolution)
-{
-    profile.reverse = 0;
-    profile.gray = 0;
-    profile.doubleResolution = doubleResolution;
-    profile.pictureModeSelect = 0;
-    PictureMode& mode = profile.pictureModes[0];
-    mode.saturation = 30;
-    mode.bright = 12;
-    mode.contrast = 20;
-    mode.r = 6;
-    mode.g = -4;
-    mode.b = 9;
-}
-
 void BM_Memcpy(benchmark::State& state)
 {
     const CDib& src = Picture();
@@ -99,7 +86,7 @@ void BM_ConvertToGrey(benchmark::State& state)
 void BM_PreviewFrame(benchmark::State& state)
 {
     CImageProfile profile(ProfileFlavour::Capture);
-    Prepare(profile, 1);
+    PrepareAdjusted(profile, 1);
     profile.rotate = 1;
     for (auto _ : state)
     {
@@ -111,7 +98,7 @@ void BM_PreviewFrame(benchmark::State& state)
 void BM_CaptureChainDouble(benchmark::State& state)
 {
     CImageProfile profile(ProfileFlavour::Capture);
-    Prepare(profile, 1);
+    PrepareAdjusted(profile, 1);
     CDib picture;
     for (auto _ : state)
     {
