@@ -212,8 +212,11 @@ bool WriteJpeg(const CDib& picture, const std::string& path, int quality)
     if (!f)
         return false;
     // The encoder hands over 4 KB at a time; a write system call each would
-    // cost more than the encoding of a scan's worth of them.
-    std::setvbuf(f, nullptr, _IOFBF, std::size_t(1) << 20);
+    // cost more than the encoding of a scan's worth of them. The buffer is
+    // ours: given none, the C library keeps its 4 KB one whatever the size.
+    constexpr std::size_t kBufferBytes = std::size_t(1) << 20;
+    const std::unique_ptr<char[]> buffer(new char[kBufferBytes]);
+    std::setvbuf(f, buffer.get(), _IOFBF, kBufferBytes);
     std::vector<JSAMPLE> greyRow;
     std::vector<JSAMPROW> rows;
     if (picture.BitsPerPixel() == 1)
