@@ -5,7 +5,7 @@ simulated scanner in still mode at 2592 x 1944, the format chosen in the
 dialog's boxes by tavrel-tool message, the button pressed with tavrel-sim.
 Each step is timed by the moment its line appears in Vantrel's log.txt
 (polled every millisecond), the end by the moment the picture's file appears
-in the folder shown (it is written under no name and linked when whole).
+in the folder shown (it is written under a hidden name and renamed when whole).
 
 Usage: bench/press_to_file.py [RUNS] [BUILD_DIR]   (defaults: 10, build)
 """
@@ -118,7 +118,8 @@ def main():
             for marker, _ in STEPS:
                 if marker not in seen and marker in text:
                     seen[marker] = now
-            added = set(os.listdir(pictures)) - before_files
+            # The temporary file is hidden; the picture is there once renamed.
+            added = {n for n in os.listdir(pictures) if not n.startswith(".")} - before_files
             if added:
                 stored = now
                 break
