@@ -229,6 +229,13 @@ void CaptureSequence::OnCaptureTimer()
         m_c.log.Write(m_imageInProcess == 0 ? "Have No Image to Process!\n"
                                             : "Have Image to Process! Waiting...\n");
         m_retryCount = 0;
+        if (m_imageInProcess == 0)
+        {
+            // Given up: left pending, the request would keep the poller from
+            // taking any later press of the scanner's button.
+            m_captureRequested = 0;
+            Finish(HandoverResult::NoPicture);
+        }
         m_c.changed();
         return;
     }

@@ -204,7 +204,13 @@ TEST_F(EngineTest, StillsThatNeverComeGiveThreeExpiriesThenGiveUp)
     EXPECT_TRUE(s.captureButtonEnabled);
     EXPECT_FALSE(s.progressVisible);
     EXPECT_EQ(s.retryCount, 0);
+    EXPECT_EQ(s.lastHandover, HandoverResult::NoPicture);
     EXPECT_EQ(StoredCount(), 0);
+    // The scanner's button is taken again afterwards.
+    std::string error;
+    ASSERT_TRUE(SimScanner::Press(&error)) << error;
+    EXPECT_TRUE(WaitFor([&] { return Log().find("StillPin Snap!") != std::string::npos; }, 30s))
+        << Log();
 }
 
 TEST_F(EngineTest, StillArrivingDuringAHandOverIsConvertedButNotCaptured)
