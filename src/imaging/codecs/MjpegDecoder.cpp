@@ -2,8 +2,10 @@
 
 #include "imaging/codecs/JpegGlue.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
+#include <string>
 
 namespace tavrel
 {
@@ -73,7 +75,10 @@ bool Decode(const std::uint8_t* data, std::size_t size, Expected expected, Decod
     jpeg_destroy_decompress(&info);
     if (manager.damaged)
     {
-        std::snprintf(message, JMSG_LENGTH_MAX, "corrupt or truncated frame: %s", manager.message);
+        // Cut to the buffer's size: the start of the library's message says enough.
+        const std::string text = std::string("corrupt or truncated frame: ") + manager.message;
+        text.copy(message, JMSG_LENGTH_MAX - 1);
+        message[std::min<std::size_t>(text.size(), JMSG_LENGTH_MAX - 1)] = '\0';
         return false;
     }
     return true;
