@@ -91,7 +91,8 @@ void CLensCalibrationDlg::Refresh()
                                                              : IDS_CALIBRATION_NO_LIGHT;
     m_status->setText(text ? LoadString(text) : QString());
     m_progress->setRange(0, std::max(1, s.range));
-    m_progress->setValue(s.position);
+    // A refused run starts over: a full bar beside the refusal would read as done.
+    m_progress->setValue(s.outcome == CalibrationSequence::Outcome::Refused ? 0 : s.position);
     if (s.outcome == CalibrationSequence::Outcome::Done)
         accept();
     else if (s.outcome == CalibrationSequence::Outcome::Failed)

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QProgressBar>
 #include <QSignalSpy>
 
 #include <algorithm>
@@ -142,6 +143,9 @@ TEST_F(DialogTest, CalibrationRunsThroughTheThreeFilmTypesAndEndsOnNegative)
     EXPECT_FALSE(start->isEnabled());
     ASSERT_TRUE(SpinUntil([&] { return start->isEnabled(); }, 60s));
     EXPECT_EQ(status->text(), LoadString(IDS_CALIBRATION_NOT_EMPTY));
+    auto* progress = qobject_cast<QProgressBar*>(FindControl(calibration, c::kCalibrationProgress));
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->value(), 0);
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_FALSE(std::filesystem::exists(m_folder + "/Positive.ver"));
 
