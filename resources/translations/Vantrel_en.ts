@@ -200,6 +200,10 @@ Every picture it takes is stored by Pelidor.</translation>
         <translation>No scanner found.</translation>
     </message>
     <message>
+        <source>没有拍到图片：扫描仪没有送来图片。请再按一次拍摄。</source>
+        <translation>No picture was taken: the scanner sent none. Press Capture again.</translation>
+    </message>
+    <message>
         <source>校正没有进行：画面中有底片或片夹。请取出片夹，让设备中空着，再按“开始校正”。原来的校正保持不变。</source>
         <translation>Calibration not done: the picture shows film or a film holder. Take the holder out so that the scanner is empty, then press “Start calibration” again. The previous calibration is kept.</translation>
     </message>

@@ -109,10 +109,22 @@ bool CaptureSequence::HoldingStill() const
     return last != 0 && Now() - last <= m_c.sensor().stillWaitTimeMs;
 }
 
+void CaptureSequence::ForgetNoPicture()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_lastHandover != HandoverResult::NoPicture)
+            return;
+        m_lastHandover = HandoverResult::None;
+    }
+    m_c.changed();
+}
+
 void CaptureSequence::OnCaptureButton()
 {
     m_captureRequested = 1;
     m_pressTime = Now();
+    ForgetNoPicture();
     m_c.log.Write("\nButton Capture!\n");
     if (m_buttonEnabled)
     {
@@ -143,6 +155,7 @@ bool CaptureSequence::OnDeviceButton()
     // The log's request-to-hand-over time starts at the press, whichever
     // button made it.
     m_pressTime = Now();
+    ForgetNoPicture();
     if (m_stillMode != 1)
     {
         m_c.post([this] { OnCaptureButton(); });
@@ -232,8 +245,10 @@ void CaptureSequence::OnCaptureTimer()
         if (m_imageInProcess == 0)
         {
             // Given up: left pending, the request would keep the poller from
-            // taking any later press of the scanner's button.
+            // taking any later press of the scanner's button, and the preview
+            // the press stopped would stay frozen.
             m_captureRequested = 0;
+            m_previewEnabled = 1;
             Finish(HandoverResult::NoPicture);
         }
         m_c.changed();

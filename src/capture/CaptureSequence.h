@@ -98,6 +98,8 @@ private:
     void KillTimer();
     void ShowProgress(bool visible);
     void Finish(HandoverResult result, std::string keptPath = {});
+    // A new press: the last one's "no picture" is no longer news.
+    void ForgetNoPicture();
 
     Context m_c;
     std::atomic<int> m_previewEnabled{0};

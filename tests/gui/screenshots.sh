@@ -280,6 +280,27 @@ scenario_vantrel_calibration_refused() {
   shoot_all vantrel-calibration-refused
 }
 
+press_taken() {
+  message --class "Tavrel Camera" WM_COMMAND 1028
+  grep -q "Button Capture!" "$TAVREL_HOME/log.txt"
+}
+
+# A press while the scanner is unplugged: the capture is given up for want of
+# a still, and once the scanner is back the preview says no picture came.
+scenario_vantrel_no_picture() {
+  printf '[LoopAndTime]\nFailTime=300\nTryLoop=3\n' >"$TAVREL_HOME/LoopAndTime.ini"
+  start_vantrel 0
+  "$SIM" unplug >/dev/null
+  # The button is off while the sensor is programmed at start: pressed
+  # until the press is taken.
+  wait_for 20 press_taken || echo "capture not pressed" >&2
+  wait_for 20 grep -q "Have No Image to Process!" "$TAVREL_HOME/log.txt" ||
+    echo "capture not given up" >&2
+  "$SIM" plug >/dev/null
+  sleep 2
+  shoot_all vantrel-no-picture
+}
+
 # The About box over the frame. It is modal, so the command is posted: a
 # sent one would wait until the box closes.
 scenario_pelidor_about() {
@@ -334,7 +355,7 @@ scenario_browser_properties() {
 }
 
 SCENARIOS=(pelidor pelidor_details pelidor_storing pelidor_about vantrel_film vantrel_photo vantrel_about
-  vantrel_calibration vantrel_calibration_refused both
+  vantrel_calibration vantrel_calibration_refused vantrel_no_picture both
   browser_icons browser_details browser_web browser_properties)
 
 # --- run -----------------------------------------------------------------------

@@ -79,7 +79,10 @@ QString StreamMessage(const CaptureState& state, bool hasFrame)
     case StreamStatus::Streaming:
         break;
     }
-    return hasFrame ? QString() : LoadString(IDS_STREAM_WAITING);
+    if (!hasFrame)
+        return LoadString(IDS_STREAM_WAITING);
+    // Until the next press: otherwise a given-up capture looks like a taken one.
+    return state.lastHandover == HandoverResult::NoPicture ? LoadString(IDS_NO_PICTURE) : QString();
 }
 
 } // namespace

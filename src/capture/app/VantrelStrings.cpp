@@ -86,6 +86,8 @@ const std::map<int, const char*>& Table()
         {IDS_STREAM_LOST,
          QT_TRANSLATE_NOOP("Vantrel", "扫描仪已断开。请重新连接，预览会自动恢复。")},
         {IDS_NO_CAMERA, QT_TRANSLATE_NOOP("Vantrel", "没有找到扫描仪。")},
+        {IDS_NO_PICTURE,
+         QT_TRANSLATE_NOOP("Vantrel", "没有拍到图片：扫描仪没有送来图片。请再按一次拍摄。")},
         {IDS_CALIBRATION_NOT_EMPTY,
          QT_TRANSLATE_NOOP("Vantrel", "校正没有进行：画面中有底片或片夹。请取出片夹，"
                                       "让设备中空着，再按“开始校正”。原来的校正保持不变。")},

@@ -49,6 +49,7 @@ enum VantrelString : int
     IDS_NO_CAMERA,
     IDS_CALIBRATION_NOT_EMPTY,
     IDS_CALIBRATION_NO_LIGHT,
+    IDS_NO_PICTURE,
 };
 
 // The text of `id` (a string, a template's caption or a control's caption)

@@ -211,6 +211,8 @@ TEST_F(EngineTest, StillsThatNeverComeGiveThreeExpiriesThenGiveUp)
     ASSERT_TRUE(SimScanner::Press(&error)) << error;
     EXPECT_TRUE(WaitFor([&] { return Log().find("StillPin Snap!") != std::string::npos; }, 30s))
         << Log();
+    // That press is news of its own: the old "no picture" is gone.
+    EXPECT_EQ(State().lastHandover, HandoverResult::None);
 }
 
 TEST_F(EngineTest, StillArrivingDuringAHandOverIsConvertedButNotCaptured)

@@ -217,10 +217,19 @@ TEST_F(DialogTest, PreviewShowsTheCameraAndSaysWhenTheScannerGoesAndComesBack)
             return preview->Message() == LoadString(IDS_STREAM_STALLED) ||
                    preview->Message() == LoadString(IDS_STREAM_LOST);
         }));
+    // A capture asked for meanwhile gets no still; once it is given up and
+    // the scanner is back, the preview says no picture was taken.
+    ASSERT_TRUE(SpinUntil([&] { return Control(c::kCapture)->isEnabled(); }));
+    QTest::mouseClick(Control<QAbstractButton>(c::kCapture), Qt::LeftButton);
+    ASSERT_TRUE(SpinUntil([&] { return State().lastHandover == HandoverResult::NoPicture; }, 30s));
     ASSERT_EQ(Sim("plug"), 0);
     const CDib* before = preview->Picture();
-    ASSERT_TRUE(SpinUntil([&] { return preview->Message().isEmpty(); }, 30s));
+    ASSERT_TRUE(SpinUntil([&] { return preview->Message() == LoadString(IDS_NO_PICTURE); }, 30s))
+        << preview->Message().toStdString();
     EXPECT_TRUE(SpinUntil([&] { return preview->Picture() != before; }));
+    // The next press takes the words away.
+    QTest::mouseClick(Control<QAbstractButton>(c::kCapture), Qt::LeftButton);
+    EXPECT_TRUE(SpinUntil([&] { return preview->Message().isEmpty(); }));
 }
 
 TEST_F(DialogTest, ProgressPopupLoopsUnderTheCaptureButtonAndFollowsTheDialog)
