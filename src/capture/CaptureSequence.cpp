@@ -123,6 +123,7 @@ void CaptureSequence::ForgetNoPicture()
 void CaptureSequence::OnCaptureButton()
 {
     m_captureRequested = 1;
+    m_givenUp = 0;
     m_pressTime = Now();
     ForgetNoPicture();
     m_c.log.Write("\nButton Capture!\n");
@@ -150,7 +151,7 @@ void CaptureSequence::OnCaptureButton()
 bool CaptureSequence::OnDeviceButton()
 {
     int idle = 0;
-    if (!m_captureRequested.compare_exchange_strong(idle, 1))
+    if (!m_captureRequested.compare_exchange_strong(idle, 1) && m_givenUp.exchange(0) == 0)
         return false;
     // The log's request-to-hand-over time starts at the press, whichever
     // button made it.
@@ -244,10 +245,10 @@ void CaptureSequence::OnCaptureTimer()
         m_retryCount = 0;
         if (m_imageInProcess == 0)
         {
-            // Given up: left pending, the request would keep the poller from
-            // taking any later press of the scanner's button, and the preview
-            // the press stopped would stay frozen.
-            m_captureRequested = 0;
+            // Given up: the request stays, so a still that comes late is
+            // still stored, but the next press of the scanner's button is
+            // taken as a new one, and the preview the press stopped runs.
+            m_givenUp = 1;
             m_previewEnabled = 1;
             Finish(HandoverResult::NoPicture);
         }
@@ -295,6 +296,7 @@ void CaptureSequence::EndCapture(bool clearLatch)
     // press that was just served as a new one.
     if (clearLatch)
         m_c.device.Control().ClearButtonLatch();
+    m_givenUp = 0;
     m_captureRequested = 0;
     SetCaptureButtonState(true);
     m_c.changed();

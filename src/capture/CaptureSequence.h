@@ -110,6 +110,7 @@ private:
     std::atomic<int> m_imageInProcess{0};
     std::atomic<CaptureSource> m_captureSource{CaptureSource::None};
     std::atomic<int> m_captureRequested{0};
+    std::atomic<int> m_givenUp{0}; // the request's retries ran out
     std::atomic<int> m_stillInProgress{0};
     std::atomic<int> m_capturesStarted{0};
     std::atomic<bool> m_buttonEnabled{false};
