@@ -4,6 +4,7 @@
 #include "imaging/codecs/ImageCodec.h"
 #include "imaging/codecs/Thumbnail.h"
 #include "imaging/cwimage/dib/Dib.h"
+#include "support/Sanitizer.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -22,14 +23,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define TAVREL_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TAVREL_TEST_ASAN 1
-#endif
-#endif
 
 namespace tavrel::test
 {
@@ -67,13 +60,12 @@ ChildOutcome InChild(std::uint64_t extraBytes, const std::function<int()>& work)
     const pid_t pid = ::fork();
     if (pid == 0)
     {
-#ifndef TAVREL_TEST_ASAN
-        const rlim_t limit = rlim_t(StatmKilobytes(0)) * 1024 + extraBytes;
-        const rlimit r{limit, limit};
-        ::setrlimit(RLIMIT_AS, &r);
-#else
-        (void)extraBytes; // the sanitizer reserves far more address space
-#endif
+        if (!kAddressSanitizer)
+        {
+            const rlim_t limit = rlim_t(StatmKilobytes(0)) * 1024 + extraBytes;
+            const rlimit r{limit, limit};
+            ::setrlimit(RLIMIT_AS, &r);
+        }
         // Whatever happens, the child must not go on to run the other tests.
         int code = 98;
         try
@@ -305,9 +297,8 @@ TEST_F(UntrustedFiles, TheDensestRealFilesStillLoad)
 
 TEST_F(UntrustedFiles, PictureBeyondTheMemoryLimitFailsCleanly)
 {
-#ifdef TAVREL_TEST_ASAN
-    GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
-#endif
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
     // A real 4000 × 4000 colour picture: 48 MB decoded, 32 MB allowed.
     WriteBytes(Path("big.png"), MakePng(4000, 4000, 2, 1,
                                         [](std::uint32_t y, unsigned char* s)

@@ -9,6 +9,7 @@
 #include "platform/TempFiles.h"
 #include "support/Process.h"
 #include "support/Sandbox.h"
+#include "support/Sanitizer.h"
 #include "support/Wait.h"
 
 #include <gtest/gtest.h>
@@ -45,13 +46,7 @@ int OpenDescriptors(pid_t pid)
     return n;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-constexpr int kDefaultCount = 40;
-#else
-constexpr bool kSanitized = false;
-constexpr int kDefaultCount = 200;
-#endif
+constexpr int kDefaultCount = test::kAddressSanitizer ? 40 : 200;
 
 TEST(HandoverSoak, FullSizePicturesBackToBack)
 {
@@ -113,7 +108,7 @@ TEST(HandoverSoak, FullSizePicturesBackToBack)
     // One picture buffer is 15 MB: growth beyond a few MB would be a leak.
     // The sanitizer's own allocator keeps freed blocks cached, and its leak
     // check covers the receiver anyway.
-    if (!kSanitized)
+    if (!test::kAddressSanitizer)
     {
         EXPECT_LT(rssAtEnd - rssAfterWarmUp, 8 * 1024);
     }
